@@ -1,0 +1,89 @@
+#include "ir/ir_port.h"
+
+#include <algorithm>
+
+namespace zapvane {
+
+const std::array<uint8_t, kBurstBufferBytes> IrPort::burstBuffer_{};
+
+std::string portDeviceName(int32_t port) {
+  // Unsigned arithmetic: port + 1 may not overflow a signed word.
+  const auto number = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(port) + 1u));
+  return "COM" + std::to_string(number) + ":";
+}
+
+bool IrPort::openDevice() {
+  const std::string name = portDeviceName(settings_.port.load());
+  portBusy = true;
+  std::string reason;
+  handle_ = opener_.open(name, reason);
+  if (!handle_) {
+    messages_.show({"Unable to open " + name, "Communication error", MessageIcon::none});
+    return false;
+  }
+  return true;
+}
+
+bool IrPort::openForSending() {
+  if (!openDevice()) return false;
+  SerialDevice& port = *handle_;
+
+  // The results of the configuration calls are not checked: sending goes on
+  // with whatever the port does.
+  PortState state;
+  port.getState(state);
+  state.baudRate = kSendBaudRate;
+  state.byteSize = 7;
+  state.parity = Parity::none;
+  state.stopBits = StopBits::one;
+  state.binary = true;
+  state.txContinueOnXoff = true;
+  state.parityCheck = false;
+  state.outxCtsFlow = false;
+  state.outxDsrFlow = false;
+  state.dtrControl = LineControl::disable;
+  state.dsrSensitivity = false;
+  state.outX = false;
+  state.inX = false;
+  state.errorChar = false;
+  state.nullStrip = false;
+  state.rtsControl = LineControl::disable;
+  state.abortOnError = false;
+  port.setState(state);
+
+  port.escape(kEscapeInfraredMode);
+
+  PortTimeouts timeouts;
+  port.getTimeouts(timeouts);
+  timeouts.readIntervalTimeout = PortTimeouts::kMaxTimeout;
+  timeouts.readTotalMultiplier = 0;
+  timeouts.readTotalConstant = 0;
+  timeouts.writeTotalMultiplier = kWriteMillisecondsPerByte;
+  timeouts.writeTotalConstant = kWriteConstantMilliseconds;
+  port.setTimeouts(timeouts);
+
+  port.setEventMask(kEventTransmitEmpty);
+  return true;
+}
+
+void IrPort::writeBurst(int32_t bytes) {
+  if (!handle_) return;
+  while (bytes > 0) {
+    const int32_t chunk = std::min(bytes, kBurstBufferBytes);
+    handle_->write(burstBuffer_.data(), static_cast<size_t>(chunk));
+    bytes -= chunk;
+  }
+}
+
+void IrPort::frameDone() {
+  if (handle_) handle_->frameDone();
+}
+
+void IrPort::closePort() {
+  captureStop = true;
+  if (handle_) handle_->frameDone();
+  handle_.reset();
+  portBusy = false;
+}
+
+}  // namespace zapvane

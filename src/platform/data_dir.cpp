@@ -1,0 +1,43 @@
+#include "platform/data_dir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace zapvane {
+
+namespace {
+std::optional<std::string> nonEmptyEnv(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0') return std::nullopt;
+  return std::string(value);
+}
+}  // namespace
+
+std::string resolveDataDir(const std::optional<std::string>& option) {
+  if (option && !option->empty()) return *option;
+  if (auto dir = nonEmptyEnv("ZAPVANE_DATA_DIR")) return *dir;
+  if (auto xdg = nonEmptyEnv("XDG_DATA_HOME")) return *xdg + "/zapvane";
+  if (auto home = nonEmptyEnv("HOME")) return *home + "/.local/share/zapvane";
+  return ".zapvane";  // no home at all (a bare service account): the working directory
+}
+
+bool ensureDataDir(const std::string& path, std::string& error) {
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  if (ec) {
+    error = "cannot create data directory " + path + ": " + ec.message();
+    return false;
+  }
+  if (!std::filesystem::is_directory(path, ec)) {
+    error = "data directory " + path + " is not a directory";
+    return false;
+  }
+  return true;
+}
+
+std::string dataFile(const std::string& dataDir, const std::string& name) {
+  return (std::filesystem::path(dataDir) / name).string();
+}
+
+}  // namespace zapvane

@@ -1,0 +1,90 @@
+#include "platform/ports_config.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+#include "platform/sim_transmitter.h"
+#include "platform/termios_serial.h"
+
+namespace zapvane {
+
+namespace {
+
+std::string trim(const std::string& s) {
+  const auto first = s.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return {};
+  const auto last = s.find_last_not_of(" \t\r");
+  return s.substr(first, last - first + 1);
+}
+
+std::optional<int32_t> parseInt(const std::string& s) {
+  int32_t value = 0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return value;
+}
+
+// "COMn:" with n in 1..4, else 0.
+int comNumber(const std::string& name) {
+  if (name.size() != 5 || name.compare(0, 3, "COM") != 0 || name[4] != ':') return 0;
+  const char digit = name[3];
+  return digit >= '1' && digit <= '4' ? digit - '0' : 0;
+}
+
+}  // namespace
+
+std::string PortsConfig::backendFor(int number) const {
+  if (number < 1 || number > kConfigurablePorts) return {};
+  const auto& entry = com[static_cast<size_t>(number - 1)];
+  if (entry) return *entry;
+  return number == 1 ? kSimBackend : std::string();
+}
+
+PortsConfig parsePortsConfig(const std::string& text) {
+  PortsConfig config;
+  std::istringstream in(text);
+  std::string raw;
+  int lineNumber = 0;
+  while (std::getline(in, raw)) {
+    ++lineNumber;
+    const std::string line = trim(raw);
+    if (line.empty() || line[0] == '#') continue;
+    const auto eq = line.find('=');
+    if (eq == std::string::npos) {
+      config.warnings.push_back("line " + std::to_string(lineNumber) + ": expected key=value");
+      continue;
+    }
+    const std::string key = trim(line.substr(0, eq));
+    const std::string value = trim(line.substr(eq + 1));
+    if (key == "Port") {
+      config.port = parseInt(value);
+      if (!config.port) config.warnings.push_back("line " + std::to_string(lineNumber) + ": Port is not a number");
+    } else if (key.size() == 4 && key.compare(0, 3, "COM") == 0 && key[3] >= '1' && key[3] <= '4') {
+      config.com[static_cast<size_t>(key[3] - '1')] = value;
+    } else {
+      config.warnings.push_back("line " + std::to_string(lineNumber) + ": unknown key " + key);
+    }
+  }
+  return config;
+}
+
+PortsConfig loadPortsConfig(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  std::stringstream text;
+  text << in.rdbuf();
+  return parsePortsConfig(text.str());
+}
+
+std::unique_ptr<SerialDevice> ConfiguredPortOpener::open(const std::string& name, std::string& error) {
+  const std::string backend = config_.backendFor(comNumber(name));
+  if (backend.empty()) {
+    error = "no device configured for " + name;
+    return nullptr;
+  }
+  if (backend == kSimBackend) return std::make_unique<SimTransmitter>(counter_, simLogPath_);
+  return openTermiosDevice(backend, error);
+}
+
+}  // namespace zapvane

@@ -1,0 +1,58 @@
+// ports.conf in the data directory: which backend stands behind each port
+// name, and the transceiver's 1-based port number (the handheld kept that in
+// its serial infrared driver's settings).
+//
+//   # comment
+//   Port=1
+//   COM1=sim
+//   COM2=/dev/ttyUSB0
+//
+// COM1 is the simulated transmitter unless the file says otherwise; COM2 to
+// COM4 have no device unless named, so opening them fails as it would on a
+// machine without such a port.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/performance_counter.h"
+#include "platform/serial_device.h"
+
+namespace zapvane {
+
+inline constexpr int kConfigurablePorts = 4;
+inline constexpr const char* kSimBackend = "sim";
+
+struct PortsConfig {
+  std::optional<int32_t> port;                                      // Port=N, 1-based
+  std::array<std::optional<std::string>, kConfigurablePorts> com;   // COM1..COM4
+  std::vector<std::string> warnings;                                // lines not understood
+
+  // "sim", a device path, or empty for no device. COM1 defaults to "sim".
+  std::string backendFor(int comNumber) const;
+};
+
+PortsConfig parsePortsConfig(const std::string& text);
+// A missing file is an empty configuration.
+PortsConfig loadPortsConfig(const std::string& path);
+
+// Opens "COM1:".."COM4:" as ports.conf says: the simulated transmitter
+// (logging to simLogPath, if not empty) or a termios serial device.
+class ConfiguredPortOpener final : public PortOpener {
+ public:
+  ConfiguredPortOpener(PortsConfig config, PerformanceCounter& counter, std::string simLogPath)
+      : config_(std::move(config)), counter_(counter), simLogPath_(std::move(simLogPath)) {}
+
+  std::unique_ptr<SerialDevice> open(const std::string& name, std::string& error) override;
+
+ private:
+  PortsConfig config_;
+  PerformanceCounter& counter_;
+  std::string simLogPath_;
+};
+
+}  // namespace zapvane

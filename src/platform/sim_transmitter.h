@@ -1,0 +1,76 @@
+// The simulated infrared transmitter: the default COM1 backend, so a machine
+// without IR hardware runs everything. A burst of n bytes is n x 234.375 us
+// of carrier (9 bit times at 38400 baud per byte) starting when it is
+// written; the write returns when the last byte has left, as the real port's
+// synchronous write does. The light is kept as a list of bursts on the
+// counter's timeline, and each finished frame is appended to a mode2 text log
+// ("pulse N" / "space N", a blank line between frames) that a user can watch.
+//
+// Threads: one user at a time, the thread that holds the port.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/performance_counter.h"
+#include "platform/serial_device.h"
+
+namespace zapvane {
+
+inline constexpr int64_t kByteNanoseconds = 234'375;  // one byte at 38400 baud, 9 bit times
+inline constexpr int64_t kSimLogLimitBytes = 1 << 20;
+
+struct Burst {
+  int64_t startTick;
+  int32_t bytes;
+};
+
+class SimTransmitter final : public SerialDevice {
+ public:
+  // An empty logPath keeps no log.
+  SimTransmitter(PerformanceCounter& counter, std::string logPath);
+
+  bool getState(PortState& state) override;
+  bool setState(const PortState& state) override;
+  bool escape(int function) override;
+  bool getTimeouts(PortTimeouts& timeouts) override;
+  bool setTimeouts(const PortTimeouts& timeouts) override;
+  bool setEventMask(uint32_t mask) override;
+  bool setQueueSizes(uint32_t inBytes, uint32_t outBytes) override;
+  long write(const uint8_t* data, size_t size) override;
+  long read(uint8_t* data, size_t size) override;
+  // Appends the bursts since the last call to the log as one frame.
+  void frameDone() override;
+
+  // What the port opening left behind, for checks.
+  const PortState& state() const { return state_; }
+  const PortTimeouts& timeouts() const { return timeouts_; }
+  bool infraredMode() const { return infraredMode_; }
+  uint32_t eventMask() const { return eventMask_; }
+  // Bursts written since the last frameDone().
+  const std::vector<Burst>& pendingBursts() const { return bursts_; }
+
+ private:
+  PerformanceCounter& counter_;
+  std::string logPath_;
+  PortState state_;
+  PortTimeouts timeouts_;
+  bool infraredMode_ = false;
+  uint32_t eventMask_ = 0;
+  std::vector<Burst> bursts_;
+};
+
+// Light as mode2 durations in microseconds, rounded to the nearest: pulse,
+// space, pulse, ... for the given bursts; a final space up to endTick when
+// endTick lies past the last burst's end.
+std::vector<int64_t> mode2Durations(const std::vector<Burst>& bursts, int64_t frequency, int64_t endTick);
+
+// "pulse N" / "space N" lines for mode2Durations.
+std::string mode2Text(const std::vector<int64_t>& durations);
+
+// Appends text to the log at path; past kSimLogLimitBytes drops the older
+// half (whole frames) so a held button never fills the disk.
+bool appendToSimLog(const std::string& path, const std::string& text);
+
+}  // namespace zapvane

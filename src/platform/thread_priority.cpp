@@ -1,0 +1,34 @@
+#include "platform/thread_priority.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+
+namespace zapvane {
+
+namespace {
+std::atomic<bool> noticeGiven{false};
+}
+
+bool raiseToTimeCritical() {
+  sched_param param{};
+  param.sched_priority = sched_get_priority_max(SCHED_FIFO);
+  const int err = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+  if (err == 0) return true;
+  if (!noticeGiven.exchange(true)) {
+    std::fprintf(stderr, "zapvane: no real-time priority (%s); timing runs at normal priority\n",
+                 std::strerror(err));
+  }
+  return false;
+}
+
+void dropToNormalPriority() {
+  sched_param param{};
+  param.sched_priority = 0;
+  pthread_setschedparam(pthread_self(), SCHED_OTHER, &param);
+}
+
+}  // namespace zapvane
