@@ -1,0 +1,129 @@
+// zapvane-cli's contract: output formats and exit codes, driven through
+// runCli as a shell would call the program.
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace zapvane::cli {
+namespace {
+
+struct CliRun {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+CliRun run(std::vector<std::string> args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  args.insert(args.begin(), {"--data-dir", ::testing::TempDir() + "zapvane-cli-test"});
+  const int code = runCli(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+std::string repeat(const std::string& text, int times) {
+  std::string all;
+  for (int i = 0; i < times; ++i) all += text;
+  return all;
+}
+
+bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+int countLines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
+TEST(CliFrame, ListsTheSonyShapedFrameStepByStep) {
+  const CliRun r = run({"frame", "SONY - TV", "0"});  // code 0x010
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string zero = "stamp\nburst 3\nwait 1252\n";
+  EXPECT_EQ(r.out, "stamp\nburst 10\nwait 3100\n" + repeat(zero, 7) + "stamp\nburst 5\nwait 1720\n" + repeat(zero, 4));
+}
+
+TEST(CliFrame, ListsTrailerAndBothTailsOfTheNecShapedFrame) {
+  const CliRun r = run({"frame", "18", "0"});  // TOSHIBA - TV: 0x02FD807F
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(startsWith(r.out, "stamp\nburst 38\nwait 13900\nstamp\n")) << r.out;
+  const std::string tail =
+      "stamp\nwait 0\nburst 2\nwait 468\nstamp\nwait 39200\nstamp\nburst 38\nwait 7600\n"
+      "stamp\nwait 2200\nstamp\nburst 2\nwait 468\n";
+  ASSERT_GE(r.out.size(), tail.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
+  EXPECT_EQ(countLines(r.out), 3 + 32 * 3 + 14);
+}
+
+TEST(CliFrame, AdjustmentsChangeBytesButNotWaitTargets) {
+  const CliRun r = run({"frame", "0", "1", "--mark-adjust", "5", "--space-adjust=-5"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  // 15 header bytes at 250 us each, 8 one-bit bytes, 5 zero-bit bytes.
+  EXPECT_TRUE(startsWith(r.out, "stamp\nburst 15\nwait 4350\nstamp\nburst 8\nwait 2422\n")) << r.out;
+}
+
+TEST(CliFrame, ExitCodesTellUsageFromImpossibleRequests) {
+  const struct {
+    std::vector<std::string> args;
+    int code;
+  } cases[] = {
+      {{"frame", "SONY Tape A", "0"}, 1},        // absent command
+      {{"frame", "0", "26"}, 1},                 // past the last command
+      {{"frame", "0", "-1"}, 1},
+      {{"frame", "38", "0"}, 2},                 // no user devices: unknown device
+      {{"frame", "sony - tv", "0"}, 2},          // names match exactly
+      {{"frame", "0", "x"}, 2},
+      {{"frame", "0", "1", "--space-adjust", "6"}, 2},
+      {{"frame", "0", "1", "--mark-adjust", "1.5"}, 2},
+      {{"frame", "0"}, 2},
+      {{"frame", "0", "1", "--speed", "3"}, 2},
+      {{"pulses", "AIWA - audio", "1"}, 1},
+      {{"teleport"}, 2},
+      {{}, 2},
+  };
+  for (const auto& c : cases) {
+    const CliRun r = run(c.args);
+    EXPECT_EQ(r.code, c.code) << ::testing::PrintToString(c.args);
+    EXPECT_TRUE(r.out.empty()) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(countLines(r.err), c.args.empty() ? countLines(r.err) : 1) << r.err;
+  }
+}
+
+TEST(CliPulses, ShowsTheLightOfOneFrameOnTheSimulatedPort) {
+  const CliRun r = run({"pulses", "SONY - TV", "0"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  // 10 bytes of 234.375 us, then the rest of the 3100 us header target.
+  EXPECT_TRUE(startsWith(r.out, "pulse 2344\nspace 756\npulse 703\nspace 549\n")) << r.out;
+  EXPECT_EQ(countLines(r.out), 2 * 13);
+  // At -5 the header target (3100 x 0.75 = 2325 us) ends before its own
+  // 2344 us of light: the first bit follows at once.
+  const CliRun shorter = run({"pulses", "SONY - TV", "0", "--space-adjust", "-5"});
+  EXPECT_TRUE(startsWith(shorter.out, "pulse 2344\nspace 0\npulse 703\nspace 236\n")) << shorter.out;
+}
+
+TEST(CliPulses, FrameWithoutHeaderStartsWithTheFirstBit) {
+  const CliRun r = run({"pulses", "MITSUBISHI - TV", "0"});  // 0xE200: first bit 1
+  ASSERT_EQ(r.code, 0) << r.err;
+  // The 2418 us target truncates to 2417999 ticks of the 1 GHz counter.
+  EXPECT_TRUE(startsWith(r.out, "pulse 469\nspace 1949\npulse 469\nspace 1949\npulse 469\nspace 1949\n")) << r.out;
+}
+
+TEST(CliDevices, ListsTheCatalogueInOrder) {
+  const CliRun r = run({"devices"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(countLines(r.out), 38);
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1), "0\tSONY - TV\tbuiltin\ttv\t26\t9\n");
+  EXPECT_NE(r.out.find("\n37\tAIWA - audio\tbuiltin\tvcr\t16\t3\n"), std::string::npos);
+  EXPECT_EQ(run({"devices", "extra"}).code, 2);
+}
+
+TEST(CliHelp, EveryCommandHasHelp) {
+  for (const char* command : {"devices", "frame", "pulses"}) {
+    const CliRun r = run({command, "--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find(std::string("zapvane-cli [--data-dir DIR] ") + command), std::string::npos);
+  }
+  const CliRun r = run({"--help"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("pulses <device> <command>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zapvane::cli

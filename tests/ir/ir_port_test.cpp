@@ -1,0 +1,123 @@
+// The port opened for sending: its name, the configuration it applies, the
+// failure the user sees, and bursts longer than the buffer.
+#include "ir/ir_port.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/sim_transmitter.h"
+#include "platform/virtual_counter.h"
+
+namespace zapvane {
+namespace {
+
+class RecordingMessages final : public MessageSink {
+ public:
+  void show(const Message& message) override { shown.push_back(message); }
+  std::vector<Message> shown;
+};
+
+// Hands out a simulated transmitter for one name only, like a machine with
+// a single port.
+class OnePortOpener final : public PortOpener {
+ public:
+  OnePortOpener(VirtualCounter& counter, std::string name) : counter_(counter), name_(std::move(name)) {}
+  std::unique_ptr<SerialDevice> open(const std::string& name, std::string& error) override {
+    requested.push_back(name);
+    if (name != name_) {
+      error = "no such port";
+      return nullptr;
+    }
+    auto sim = std::make_unique<SimTransmitter>(counter_, "");
+    opened = sim.get();
+    return sim;
+  }
+  std::vector<std::string> requested;
+  SimTransmitter* opened = nullptr;
+
+ private:
+  VirtualCounter& counter_;
+  std::string name_;
+};
+
+class IrPortTest : public ::testing::Test {
+ protected:
+  VirtualCounter clock;
+  OnePortOpener opener{clock, "COM1:"};
+  RecordingMessages messages;
+  IrSettings settings;
+  IrPort port{opener, messages, settings};
+};
+
+TEST(PortDeviceName, IsOneBasedAndWrapsAsASigned16BitNumber) {
+  EXPECT_EQ(portDeviceName(0), "COM1:");
+  EXPECT_EQ(portDeviceName(3), "COM4:");
+  EXPECT_EQ(portDeviceName(-1), "COM0:");
+  EXPECT_EQ(portDeviceName(65535), "COM0:");
+  EXPECT_EQ(portDeviceName(32767), "COM-32768:");
+  EXPECT_EQ(portDeviceName(2147483647), "COM0:");
+}
+
+TEST_F(IrPortTest, OpeningConfiguresTheTransmitterForCarrierBursts) {
+  ASSERT_TRUE(port.openForSending());
+  ASSERT_NE(opener.opened, nullptr);
+  const PortState& state = opener.opened->state();
+  EXPECT_EQ(state.baudRate, 38400u);
+  EXPECT_EQ(state.byteSize, 7);
+  EXPECT_EQ(state.parity, Parity::none);
+  EXPECT_EQ(state.stopBits, StopBits::one);
+  EXPECT_TRUE(state.binary);
+  EXPECT_TRUE(state.txContinueOnXoff);
+  EXPECT_FALSE(state.parityCheck || state.outxCtsFlow || state.outxDsrFlow || state.dsrSensitivity ||
+               state.outX || state.inX || state.errorChar || state.nullStrip || state.abortOnError);
+  EXPECT_EQ(state.dtrControl, LineControl::disable);
+  EXPECT_EQ(state.rtsControl, LineControl::disable);
+  EXPECT_TRUE(opener.opened->infraredMode());
+  EXPECT_EQ(opener.opened->timeouts(), (PortTimeouts{PortTimeouts::kMaxTimeout, 0, 0, 50, 1000}));
+  EXPECT_EQ(opener.opened->eventMask(), kEventTransmitEmpty);
+  EXPECT_TRUE(port.portBusy);
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(IrPortTest, SettingsPortChoosesTheDeviceName) {
+  settings.port = 3;
+  EXPECT_FALSE(port.openForSending());
+  ASSERT_EQ(opener.requested.size(), 1u);
+  EXPECT_EQ(opener.requested[0], "COM4:");
+}
+
+TEST_F(IrPortTest, FailedOpenTellsTheUserAndStaysBusyUntilClosed) {
+  settings.port = 1;
+  EXPECT_FALSE(port.openForSending());
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text, "Unable to open COM2:");
+  EXPECT_EQ(messages.shown[0].caption, "Communication error");
+  EXPECT_TRUE(port.portBusy);
+  port.closePort();
+  EXPECT_FALSE(port.portBusy);
+  EXPECT_TRUE(port.captureStop);
+}
+
+TEST_F(IrPortTest, LongBurstIsSplitIntoBufferSizedWrites) {
+  ASSERT_TRUE(port.openForSending());
+  port.writeBurst(400);
+  port.writeBurst(0);
+  port.writeBurst(-3);
+  port.writeBurst(150);
+  std::vector<int32_t> sizes;
+  for (const Burst& b : opener.opened->pendingBursts()) sizes.push_back(b.bytes);
+  EXPECT_EQ(sizes, (std::vector<int32_t>{150, 150, 100, 150}));
+  // Each write is synchronous: 550 bytes of light have passed.
+  EXPECT_EQ(clock.elapsedNanoseconds(), 550 * kByteNanoseconds);
+}
+
+TEST_F(IrPortTest, WritingOrClosingAClosedPortIsHarmless) {
+  port.writeBurst(10);
+  port.closePort();
+  port.closePort();
+  EXPECT_FALSE(port.portBusy);
+}
+
+}  // namespace
+}  // namespace zapvane
