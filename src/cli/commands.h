@@ -39,6 +39,8 @@ const std::vector<Subcommand>& subcommands();
 int runDevices(Context& context, const std::vector<std::string>& args);
 int runFrame(Context& context, const std::vector<std::string>& args);
 int runPulses(Context& context, const std::vector<std::string>& args);
+int runSettings(Context& context, const std::vector<std::string>& args);
+int runSelection(Context& context, const std::vector<std::string>& args);
 
 // --- shared helpers ----------------------------------------------------------
 
@@ -47,7 +49,8 @@ int32_t parseNumber(const std::string& text, const std::string& what);
 // A catalogue index or an exact device name, or UsageError.
 int32_t resolveDevice(const RemoteCore& core, const std::string& device);
 std::string deviceName(const DeviceProfile& profile);
-// Brings up the catalogue for the data directory.
+// Starts the core from the data directory as the window does (without
+// calibrating a timer); problems with the files go to stderr.
 void startCore(RemoteCore& core, const Context& context);
 
 }  // namespace zapvane::cli

@@ -26,6 +26,16 @@ const std::vector<Subcommand>& subcommands() {
        "nearest microsecond; the last line is the space to the end of the frame.\n"
        "Arguments and exit codes as for 'frame'.\n",
        runPulses},
+      {"settings", "settings",
+       "The settings record, one name=value line per field in file order:\n"
+       "  port, spaceAdjust, savedSelectionPos, soundOn, markAdjust\n"
+       "A missing settings file is created with the defaults first.\n",
+       runSettings},
+      {"selection", "selection [INDEX...]",
+       "Without indices: the selection list, one catalogue index per line.\n"
+       "With indices: replaces the list with them, in the order given, and saves it.\n"
+       "An index that is no catalogue entry exits 2 and writes nothing.\n",
+       runSelection},
   };
   return table;
 }
@@ -61,6 +71,10 @@ int32_t resolveDevice(const RemoteCore& core, const std::string& device) {
   throw UsageError("unknown device '" + device + "' (see 'zapvane-cli devices')");
 }
 
-void startCore(RemoteCore& core, const Context&) { startCatalogue(core); }
+void startCore(RemoteCore& core, const Context& context) {
+  StderrMessages messages;
+  ProblemReporter problems(context.err, "zapvane-cli");
+  startRemote(core, DataFiles::in(context.dataDir), nullptr, messages, problems);
+}
 
 }  // namespace zapvane::cli

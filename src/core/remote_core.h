@@ -1,21 +1,30 @@
 // RemoteCore: the state the remote control runs on, shared by the window and
-// the command line tool: the catalogue, the device shown, the settings and
-// the auto-adjust flag, with the adjustments in force derived from them.
-// Tests and tools create as many fresh ones as they like.
+// the command line tool: the catalogue with the user devices' buffers, the
+// device shown, the settings, the selection and the auto-adjust flag, with
+// the adjustments in force derived from them. Tests and tools create as many
+// fresh ones as they like; nothing here is global.
 #pragma once
 
 #include <atomic>
 
 #include "catalogue/device_catalogue.h"
+#include "core/data_files.h"
+#include "core/problem_reporter.h"
 #include "ir/adjustments.h"
+#include "ir/pulse_timer.h"
+#include "platform/messages.h"
 #include "storage/ir_settings.h"
+#include "storage/selection_file.h"
+#include "storage/user_device_buffers.h"
 
 namespace zapvane {
 
 struct RemoteCore {
   DeviceCatalogue catalogue;
+  UserDeviceBuffers buffers;
   CurrentDevice current;
   IrSettings settings;
+  SelectionList selection;
   std::atomic<bool> autoAdjustActive{false};
   AdjustmentsInForce adjustments{current, settings, autoAdjustActive};
 
@@ -24,8 +33,17 @@ struct RemoteCore {
   RemoteCore& operator=(const RemoteCore&) = delete;
 };
 
-// Fills the built-in profiles, resets the user devices and builds the
-// catalogue, entry 0 shown.
+// The catalogue alone, with no files: built-in profiles filled, user devices
+// reset, entry 0 shown.
 void startCatalogue(RemoteCore& core);
+
+// Start-up from a data directory, in the order the program depends on:
+// built-in profiles, user devices (reset, then loaded), timer calibration
+// (when a timer is given), settings (loaded, or defaults written), the
+// catalogue, the selection and the device it shows. Creates the directory
+// on first use. Problems with the files go to `problems`; allocation
+// failure is shown through `messages`.
+void startRemote(RemoteCore& core, const DataFiles& files, PulseTimer* timer, MessageSink& messages,
+                 ProblemReporter& problems);
 
 }  // namespace zapvane

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
+
+#include "core/remote_core.h"
+#include "storage/user_devices_file.h"
 
 namespace zapvane::cli {
 namespace {
@@ -15,13 +20,48 @@ struct CliRun {
   std::string err;
 };
 
-CliRun run(std::vector<std::string> args) {
+CliRun runIn(const std::string& dataDir, std::vector<std::string> args) {
   std::ostringstream out;
   std::ostringstream err;
-  args.insert(args.begin(), {"--data-dir", ::testing::TempDir() + "zapvane-cli-test"});
+  args.insert(args.begin(), {"--data-dir", dataDir});
   const int code = runCli(args, out, err);
   return {code, out.str(), err.str()};
 }
+
+CliRun run(std::vector<std::string> args) { return runIn(::testing::TempDir() + "zapvane-cli-test", std::move(args)); }
+
+// A data directory of its own per test, removed afterwards.
+class CliDataTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = ::testing::TempDir() + "zapvane-cli-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::remove_all(dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+
+  CliRun cli(std::vector<std::string> args) { return runIn(dir, std::move(args)); }
+
+  // Saves one learned VCR-skin device: command 0 is two pairs long.
+  void saveUserDevice() {
+    std::filesystem::create_directories(dir);
+    RemoteCore core;
+    startCatalogue(core);
+    ASSERT_TRUE(allocateUserDeviceBuffers(core.buffers, 0));
+    DeviceProfile& device = core.catalogue.userDevices[0];
+    const std::u16string name = u"Hi-fi";
+    std::copy(name.begin(), name.end(), device.name.begin());
+    device.skinType = kVcrSkin;
+    attachUserDeviceBuffers(device, core.buffers, 0);
+    LearnedSignal& signal = *core.buffers.signalRows[0][0];
+    signal.words = {};
+    const int32_t words[] = {2400, 600, 1200, 25000, -1, -1};
+    std::copy(std::begin(words), std::end(words), signal.words.begin());
+    core.catalogue.userCount = 1;
+    ASSERT_TRUE(saveUserDevices(core.catalogue, dir + "/remotes.usr").isOk());
+  }
+
+  std::string dir;
+};
 
 std::string repeat(const std::string& text, int times) {
   std::string all;
@@ -123,6 +163,47 @@ TEST(CliHelp, EveryCommandHasHelp) {
   const CliRun r = run({"--help"});
   EXPECT_EQ(r.code, 0);
   EXPECT_NE(r.out.find("pulses <device> <command>"), std::string::npos);
+}
+
+TEST_F(CliDataTest, UserDevicesFollowTheBuiltInOnes) {
+  saveUserDevice();
+  const CliRun r = cli({"devices"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(countLines(r.out), 39);
+  EXPECT_NE(r.out.find("\n38\tHi-fi\tuser\tvcr\t23\t10\n"), std::string::npos) << r.out;
+  EXPECT_EQ(cli({"frame", "Hi-fi", "0"}).out, cli({"frame", "38", "0"}).out);
+}
+
+TEST_F(CliDataTest, LearnedFramesReplayTheRecordingWithTheDevicesOwnAdjustments) {
+  saveUserDevice();
+  EXPECT_EQ(cli({"frame", "38", "0"}).out, "stamp\nburst 10\nwait 2940\nstamp\nburst 5\nwait 26170\n");
+  EXPECT_EQ(cli({"frame", "38", "0", "--mark-adjust", "5"}).out,
+            "stamp\nburst 15\nwait 4110\nstamp\nburst 8\nwait 26872\n");
+  EXPECT_EQ(cli({"frame", "38", "1"}).code, 1);  // not learned yet
+  EXPECT_EQ(cli({"frame", "38", "23"}).code, 1);
+}
+
+TEST_F(CliDataTest, SettingsAreCreatedWithTheConfiguredPortAndPrintedInFileOrder) {
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir + "/ports.conf") << "Port=3\n";
+  const CliRun r = cli({"settings"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "port=2\nspaceAdjust=0\nsavedSelectionPos=0\nsoundOn=1\nmarkAdjust=0\n");
+  EXPECT_EQ(std::filesystem::file_size(dir + "/remotes.set"), 20u);
+}
+
+TEST_F(CliDataTest, SelectionIsReplacedInTheOrderGivenOrNotAtAll) {
+  EXPECT_EQ(cli({"selection"}).out, "");
+  ASSERT_EQ(cli({"selection", "5", "0", "37"}).code, 0);
+  EXPECT_EQ(cli({"selection"}).out, "5\n0\n37\n");
+  EXPECT_EQ(std::filesystem::file_size(dir + "/remotes.sel"), 16u);
+  for (const char* bad : {"38", "-1", "x"}) {
+    EXPECT_EQ(cli({"selection", "1", bad}).code, 2) << bad;
+    EXPECT_EQ(cli({"selection"}).out, "5\n0\n37\n") << bad;
+  }
+  saveUserDevice();
+  ASSERT_EQ(cli({"selection", "38"}).code, 0);
+  EXPECT_EQ(cli({"selection"}).out, "38\n");
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+// Where the core tells the user about trouble with the data files: always one
+// line on stderr, and for a failed save also an "Error" message box once the
+// window has attached itself, because a user who ended learning must not
+// believe his signals are stored when they are not.
+//
+// Threads: window thread only.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <utility>
+
+#include "platform/messages.h"
+#include "storage/status.h"
+
+namespace zapvane {
+
+class ProblemReporter {
+ public:
+  ProblemReporter(std::ostream& err, std::string program) : err_(err), program_(std::move(program)) {}
+
+  void attachWindow(MessageSink* window) { window_ = window; }
+  // A line on stderr only: a damaged file was mended or refused.
+  void notice(const std::string& line);
+  // Does nothing for an ok status.
+  void saveFailed(const Status& status);
+
+ private:
+  std::ostream& err_;
+  std::string program_;
+  MessageSink* window_ = nullptr;
+};
+
+}  // namespace zapvane

@@ -1,0 +1,87 @@
+#include "storage/selection_file.h"
+
+#include <algorithm>
+
+#include "storage/file_io.h"
+#include "storage/little_endian.h"
+
+namespace zapvane {
+
+using namespace selection_format;
+
+SelectionLoad readSelection(SelectionList& list, const std::vector<uint8_t>& bytes, int32_t catalogueCount) {
+  SelectionLoad result;
+  result.fromFile = true;
+  list = SelectionList{};
+  if (bytes.size() < kEntriesOffset) {
+    if (!bytes.empty()) result.problem = "selection file is shorter than its count; starting with an empty selection";
+    return result;
+  }
+  const int32_t count = le::getInt32(bytes, kCountOffset);
+  if (count < 0 || count > kMaxEntries) {
+    result.problem = "selection file holds an impossible count (" + std::to_string(count) +
+                     "); starting with an empty selection";
+    return result;
+  }
+  const auto available = static_cast<int32_t>((bytes.size() - kEntriesOffset) / kEntrySize);
+  int dropped = 0;
+  for (int32_t i = 0; i < count && i < available; ++i) {
+    const int32_t index = le::getInt32(bytes, kEntriesOffset + kEntrySize * static_cast<size_t>(i));
+    if (index < 0 || index >= catalogueCount) {
+      ++dropped;
+      continue;
+    }
+    list.entries[static_cast<size_t>(list.selectionCount++)] = index;
+  }
+  if (available < count) {
+    result.problem = "selection file is cut short: " + std::to_string(available) + " of " + std::to_string(count) +
+                     " entries read";
+  } else if (dropped > 0) {
+    result.problem = "selection file names " + std::to_string(dropped) +
+                     " device(s) the catalogue does not have; left out";
+  }
+  return result;
+}
+
+std::vector<uint8_t> selectionBytes(const SelectionList& list) {
+  std::vector<uint8_t> bytes;
+  const int32_t count = std::clamp(list.selectionCount, 0, kMaxEntries);
+  bytes.reserve(kEntriesOffset + kEntrySize * static_cast<size_t>(count));
+  le::putInt32(bytes, count);
+  for (int32_t i = 0; i < count; ++i) le::putInt32(bytes, list.entries[static_cast<size_t>(i)]);
+  return bytes;
+}
+
+SelectionLoad loadSelection(SelectionList& list, const std::string& path, int32_t catalogueCount) {
+  const FileRead file = readFilePrefix(path, kMaxFileSize);
+  if (!file.exists) {
+    list = SelectionList{};
+    return {};
+  }
+  if (!file.status.isOk()) {
+    list = SelectionList{};
+    SelectionLoad result;
+    result.readError = file.status;
+    return result;
+  }
+  return readSelection(list, file.bytes, catalogueCount);
+}
+
+Status saveSelection(const SelectionList& list, const std::string& path) {
+  return writeFileAtomically(path, selectionBytes(list));
+}
+
+void restoreCurrentDevice(IrSettings& settings, const SelectionList& list, const DeviceCatalogue& catalogue,
+                          CurrentDevice& current) {
+  if (settings.savedSelectionPos > catalogue.catalogueCount) settings.savedSelectionPos = 0;
+  int32_t pos = settings.savedSelectionPos;
+  // Past the end of the list (or before it) there is no entry to show.
+  if (pos < 0 || pos >= list.selectionCount) pos = 0;
+  int32_t index = list.entries[static_cast<size_t>(pos)];
+  if (index < 0 || index >= catalogue.catalogueCount) index = 0;
+  current.selectionPos = pos;
+  current.catalogueIndex = index;
+  current.device = catalogue.entries[static_cast<size_t>(index)];
+}
+
+}  // namespace zapvane

@@ -1,0 +1,47 @@
+// The selection list: the devices the skin's previous/next buttons step
+// through, its file, and the choice of the device shown at start-up.
+//
+// Threads: window thread only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "catalogue/device_catalogue.h"
+#include "storage/ir_settings.h"
+#include "storage/selection_format.h"
+#include "storage/status.h"
+
+namespace zapvane {
+
+struct SelectionList {
+  int32_t selectionCount = 0;
+  std::array<int32_t, selection_format::kMaxEntries> entries{};
+};
+
+struct SelectionLoad {
+  bool fromFile = false;
+  Status readError = Status::ok();
+  // Set when a damaged file was refused or mended; one line for the user.
+  std::string problem;
+};
+
+// Reads the list from file bytes. A count outside 0..100 refuses the file
+// (an empty list); entries that are no catalogue index are left out; a
+// file shorter than its count keeps the entries it has.
+SelectionLoad readSelection(SelectionList& list, const std::vector<uint8_t>& bytes, int32_t catalogueCount);
+std::vector<uint8_t> selectionBytes(const SelectionList& list);
+
+// A missing file is an empty list.
+SelectionLoad loadSelection(SelectionList& list, const std::string& path, int32_t catalogueCount);
+Status saveSelection(const SelectionList& list, const std::string& path);
+
+// Shows the device at the saved position of the list; a position outside
+// the list falls back to position 0 (an empty list shows catalogue entry 0).
+// The settings file is not rewritten.
+void restoreCurrentDevice(IrSettings& settings, const SelectionList& list, const DeviceCatalogue& catalogue,
+                          CurrentDevice& current);
+
+}  // namespace zapvane
