@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Zapvane builds and tests with, when any is
-# missing. Needs root (or sudo) only when something must be installed.
+# missing, plus any named on the command line. Needs root (or sudo) only when
+# something must be installed.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev)
+packages=(cmake ninja-build g++ pkg-config libgtest-dev "$@")
 
 missing=()
 for p in "${packages[@]}"; do
