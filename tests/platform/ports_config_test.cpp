@@ -1,0 +1,54 @@
+// ports.conf: which backend stands behind each port name.
+#include "platform/ports_config.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/sim_transmitter.h"
+#include "platform/virtual_counter.h"
+
+namespace zapvane {
+namespace {
+
+TEST(PortsConfig, ReadsPortAndBackendsIgnoringCommentsAndBlanks) {
+  const PortsConfig config = parsePortsConfig(
+      "# transceiver on the second port\n"
+      "\n"
+      "  Port = 2 \r\n"
+      "COM1=/dev/ttyS0\n"
+      "COM3 = sim\n");
+  EXPECT_EQ(config.port, 2);
+  EXPECT_EQ(config.backendFor(1), "/dev/ttyS0");
+  EXPECT_EQ(config.backendFor(2), "");
+  EXPECT_EQ(config.backendFor(3), "sim");
+  EXPECT_TRUE(config.warnings.empty());
+}
+
+TEST(PortsConfig, MissingFileMeansSimulatorOnComOneOnly) {
+  const PortsConfig config = loadPortsConfig("/nonexistent/zapvane/ports.conf");
+  EXPECT_FALSE(config.port.has_value());
+  EXPECT_EQ(config.backendFor(1), kSimBackend);
+  for (int n : {0, 2, 3, 4, 5}) EXPECT_EQ(config.backendFor(n), "") << n;
+}
+
+TEST(PortsConfig, LinesItCannotUseAreReportedAndSkipped) {
+  const PortsConfig config = parsePortsConfig("Port=two\nCOM5=sim\njunk\nCOM2=/dev/ttyUSB0\n");
+  EXPECT_FALSE(config.port.has_value());
+  EXPECT_EQ(config.warnings.size(), 3u);
+  EXPECT_EQ(config.backendFor(2), "/dev/ttyUSB0");
+}
+
+TEST(ConfiguredPortOpener, OpensTheSimulatorAndRefusesPortsWithoutDevice) {
+  VirtualCounter clock;
+  ConfiguredPortOpener opener(parsePortsConfig("COM4=sim\n"), clock, "");
+  std::string error;
+  EXPECT_NE(dynamic_cast<SimTransmitter*>(opener.open("COM1:", error).get()), nullptr);
+  EXPECT_NE(dynamic_cast<SimTransmitter*>(opener.open("COM4:", error).get()), nullptr);
+  for (const char* name : {"COM2:", "COM5:", "COM0:", "COM1", "LPT1:"}) {
+    error.clear();
+    EXPECT_EQ(opener.open(name, error), nullptr) << name;
+    EXPECT_FALSE(error.empty()) << name;
+  }
+}
+
+}  // namespace
+}  // namespace zapvane
