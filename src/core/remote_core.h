@@ -19,12 +19,23 @@
 
 namespace zapvane {
 
+// The skin's shared words: which page is shown, what the pen pressed, and
+// whether it is still down. The window writes them before it starts a
+// worker and afterwards changes only buttonHeld, which the worker polls.
+struct PenState {
+  std::atomic<bool> shiftPage{false};
+  std::atomic<int32_t> pressedButton{0};
+  std::atomic<int32_t> shiftCommand{0};
+  std::atomic<bool> buttonHeld{false};
+};
+
 struct RemoteCore {
   DeviceCatalogue catalogue;
   UserDeviceBuffers buffers;
   CurrentDevice current;
   IrSettings settings;
   SelectionList selection;
+  PenState pen;
   std::atomic<bool> autoAdjustActive{false};
   AdjustmentsInForce adjustments{current, settings, autoAdjustActive};
 

@@ -71,6 +71,7 @@ long SimTransmitter::read(uint8_t*, size_t) { return 0; }
 
 void SimTransmitter::frameDone() {
   if (bursts_.empty()) return;
+  if (onFrame) onFrame(bursts_);
   if (!logPath_.empty()) {
     const auto durations = mode2Durations(bursts_, counter_.frequency(), 0);
     appendToSimLog(logPath_, mode2Text(durations) + "\n");

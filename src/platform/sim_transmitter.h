@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ class SimTransmitter final : public SerialDevice {
   uint32_t eventMask() const { return eventMask_; }
   // Bursts written since the last frameDone().
   const std::vector<Burst>& pendingBursts() const { return bursts_; }
+
+  // Sees each frame's bursts at frameDone(), before they are logged.
+  std::function<void(const std::vector<Burst>&)> onFrame;
 
  private:
   PerformanceCounter& counter_;

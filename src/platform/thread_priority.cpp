@@ -3,32 +3,37 @@
 #include <pthread.h>
 #include <sched.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 
 namespace zapvane {
 
-namespace {
-std::atomic<bool> noticeGiven{false};
-}
-
-bool raiseToTimeCritical() {
+bool RealThreadPriority::raiseToTimeCritical() {
   sched_param param{};
   param.sched_priority = sched_get_priority_max(SCHED_FIFO);
   const int err = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
   if (err == 0) return true;
-  if (!noticeGiven.exchange(true)) {
-    std::fprintf(stderr, "zapvane: no real-time priority (%s); timing runs at normal priority\n",
+  if (!noticeGiven_.exchange(true)) {
+    std::fprintf(stderr, "zapvane: no real-time priority (%s); frames are timed at normal priority\n",
                  std::strerror(err));
   }
   return false;
 }
 
-void dropToNormalPriority() {
+void RealThreadPriority::dropToNormal() {
   sched_param param{};
   param.sched_priority = 0;
   pthread_setschedparam(pthread_self(), SCHED_OTHER, &param);
 }
+
+namespace {
+RealThreadPriority& processPriority() {
+  static RealThreadPriority priority;
+  return priority;
+}
+}  // namespace
+
+bool raiseToTimeCritical() { return processPriority().raiseToTimeCritical(); }
+void dropToNormalPriority() { processPriority().dropToNormal(); }
 
 }  // namespace zapvane

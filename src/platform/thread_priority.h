@@ -1,17 +1,45 @@
-// Priority of the calling thread while it times a frame. Time-critical is
-// SCHED_FIFO at the top priority where the process may use it (CAP_SYS_NICE
-// or an rtprio limit); elsewhere the thread stays at normal priority and a
-// one-line notice goes to stderr, once per process.
+// Priority of the thread that times frames. Time-critical is SCHED_FIFO at
+// the top priority where the process may use it (CAP_SYS_NICE or an rtprio
+// limit); elsewhere the thread stays at normal priority and a one-line
+// notice goes to stderr, once per ThreadPriority.
+//
+// Threads: every call applies to the calling thread.
 #pragma once
+
+#include <atomic>
 
 namespace zapvane {
 
-// True when the thread now runs under SCHED_FIFO.
+class ThreadPriority {
+ public:
+  virtual ~ThreadPriority() = default;
+  // True when the calling thread now runs time-critical.
+  virtual bool raiseToTimeCritical() = 0;
+  virtual void dropToNormal() = 0;
+  // The handheld followed each drop with a scheduler quantum hint (254
+  // while sending, 200 while learning). Linux has no such knob.
+  virtual void schedulingHint(int) {}
+};
+
+class RealThreadPriority final : public ThreadPriority {
+ public:
+  bool raiseToTimeCritical() override;
+  void dropToNormal() override;
+
+ private:
+  std::atomic<bool> noticeGiven_{false};
+};
+
+// Records nothing and changes nothing: for tests and tools that must not
+// touch the scheduler.
+class NoThreadPriority final : public ThreadPriority {
+ public:
+  bool raiseToTimeCritical() override { return false; }
+  void dropToNormal() override {}
+};
+
+// Shorthands on one process-wide RealThreadPriority, for tools.
 bool raiseToTimeCritical();
 void dropToNormalPriority();
-// The handheld followed each drop with a scheduler quantum hint (254 while
-// sending, 200 while learning). Linux has no such knob; kept as a no-op so
-// the call sites read as the timing was designed.
-inline void schedulingHint(int) {}
 
 }  // namespace zapvane

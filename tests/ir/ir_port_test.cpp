@@ -8,38 +8,13 @@
 
 #include "platform/sim_transmitter.h"
 #include "platform/virtual_counter.h"
+#include "support/fakes.h"
 
 namespace zapvane {
 namespace {
 
-class RecordingMessages final : public MessageSink {
- public:
-  void show(const Message& message) override { shown.push_back(message); }
-  std::vector<Message> shown;
-};
-
-// Hands out a simulated transmitter for one name only, like a machine with
-// a single port.
-class OnePortOpener final : public PortOpener {
- public:
-  OnePortOpener(VirtualCounter& counter, std::string name) : counter_(counter), name_(std::move(name)) {}
-  std::unique_ptr<SerialDevice> open(const std::string& name, std::string& error) override {
-    requested.push_back(name);
-    if (name != name_) {
-      error = "no such port";
-      return nullptr;
-    }
-    auto sim = std::make_unique<SimTransmitter>(counter_, "");
-    opened = sim.get();
-    return sim;
-  }
-  std::vector<std::string> requested;
-  SimTransmitter* opened = nullptr;
-
- private:
-  VirtualCounter& counter_;
-  std::string name_;
-};
+using testing::RecordingMessages;
+using OnePortOpener = testing::SimPortOpener;
 
 class IrPortTest : public ::testing::Test {
  protected:
