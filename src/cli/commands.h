@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -9,6 +11,7 @@
 
 #include "cli/cli.h"
 #include "core/remote_core.h"
+#include "platform/messages.h"
 
 namespace zapvane::cli {
 
@@ -27,6 +30,16 @@ struct Context {
   std::ostream& err;
 };
 
+// Messages meant for a box in the window: "caption: text" on the error stream.
+class StreamMessages final : public MessageSink {
+ public:
+  explicit StreamMessages(std::ostream& err) : err_(err) {}
+  void show(const Message& message) override { err_ << message.caption << ": " << message.text << '\n' << std::flush; }
+
+ private:
+  std::ostream& err_;
+};
+
 struct Subcommand {
   const char* name;
   const char* synopsis;
@@ -41,11 +54,36 @@ int runFrame(Context& context, const std::vector<std::string>& args);
 int runPulses(Context& context, const std::vector<std::string>& args);
 int runSettings(Context& context, const std::vector<std::string>& args);
 int runSelection(Context& context, const std::vector<std::string>& args);
+int runSend(Context& context, const std::vector<std::string>& args);
+int runMonitor(Context& context, const std::vector<std::string>& args);
 
 // --- shared helpers ----------------------------------------------------------
 
+// Positional arguments and "--name value" / "--name=value" options.
+struct ParsedArgs {
+  std::vector<std::string> positional;
+  std::vector<std::pair<std::string, std::string>> options;
+  std::vector<std::string> flags;
+
+  std::optional<std::string> value(const std::string& name) const;
+  bool flag(const std::string& name) const;
+};
+// UsageError for an option not in `valued` or `flags`, a missing value, or a
+// positional count other than `positionalCount` (described by `synopsis`).
+ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valued,
+                     size_t positionalCount, const std::string& synopsis,
+                     const std::vector<std::string>& flags = {});
+
 // A whole decimal int32, or UsageError naming `what`.
 int32_t parseNumber(const std::string& text, const std::string& what);
+// Makes catalogue entry `device` current and checks that command `command`
+// ("<index>") has something to send: UsageError when malformed,
+// CommandError when absent.
+struct ChosenCommand {
+  DeviceProfile* device;
+  int32_t command;
+};
+ChosenCommand chooseCommand(RemoteCore& core, const std::string& device, const std::string& command);
 // A catalogue index or an exact device name, or UsageError.
 int32_t resolveDevice(const RemoteCore& core, const std::string& device);
 std::string deviceName(const DeviceProfile& profile);

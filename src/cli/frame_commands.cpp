@@ -27,30 +27,10 @@ int32_t parseAdjustment(const std::string& text, const std::string& option) {
 }
 
 FrameRequest parseFrameRequest(const std::vector<std::string>& args) {
-  FrameRequest request;
-  std::vector<std::string> positional;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    std::string option;
-    std::string value;
-    if (arg == "--space-adjust" || arg == "--mark-adjust") {
-      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
-      option = arg;
-      value = args[++i];
-    } else if (arg.rfind("--space-adjust=", 0) == 0 || arg.rfind("--mark-adjust=", 0) == 0) {
-      option = arg.substr(0, arg.find('='));
-      value = arg.substr(arg.find('=') + 1);
-    } else if (arg.size() > 1 && arg[0] == '-' && arg.find_first_not_of("0123456789", 1) != std::string::npos) {
-      throw UsageError("unknown option " + arg);
-    } else {
-      positional.push_back(arg);
-      continue;
-    }
-    (option == "--space-adjust" ? request.spaceAdjust : request.markAdjust) = parseAdjustment(value, option);
-  }
-  if (positional.size() != 2) throw UsageError("needs <device> <command>");
-  request.device = positional[0];
-  request.command = positional[1];
+  const ParsedArgs parsed = parseArgs(args, {"--space-adjust", "--mark-adjust"}, 2, "<device> <command>");
+  FrameRequest request{parsed.positional[0], parsed.positional[1]};
+  if (auto v = parsed.value("--space-adjust")) request.spaceAdjust = parseAdjustment(*v, "--space-adjust");
+  if (auto v = parsed.value("--mark-adjust")) request.markAdjust = parseAdjustment(*v, "--mark-adjust");
   return request;
 }
 
@@ -64,27 +44,15 @@ struct PreparedFrame {
 PreparedFrame prepareFrame(RemoteCore& core, const Context& context, const std::vector<std::string>& args) {
   const FrameRequest request = parseFrameRequest(args);
   startCore(core, context);
-  const int32_t index = resolveDevice(core, request.device);
-  const int32_t command = parseNumber(request.command, "command index");
-  DeviceProfile& device = *core.catalogue.entries[static_cast<size_t>(index)];
-  core.current.device = &device;
-  core.current.catalogueIndex = index;
-  if (device.isLearned != 0) {
-    device.spaceAdjust = request.spaceAdjust;
-    device.markAdjust = request.markAdjust;
+  const ChosenCommand chosen = chooseCommand(core, request.device, request.command);
+  if (chosen.device->isLearned != 0) {
+    chosen.device->spaceAdjust = request.spaceAdjust;
+    chosen.device->markAdjust = request.markAdjust;
   } else {
     core.settings.spaceAdjust = request.spaceAdjust;
     core.settings.markAdjust = request.markAdjust;
   }
-  const std::string name = deviceName(device);
-  if (command < 0 || command >= device.commandCount) {
-    throw CommandError("'" + name + "' has commands 0.." + std::to_string(device.commandCount - 1) + ", not " +
-                       request.command);
-  }
-  if (!commandExists(command, device)) {
-    throw CommandError("'" + name + "' has no command " + request.command);
-  }
-  return {&device, command};
+  return {chosen.device, chosen.command};
 }
 
 // Hands out one simulated transmitter and keeps sight of it.
@@ -124,7 +92,7 @@ int runPulses(Context& context, const std::vector<std::string>& args) {
   PulseTimer timer(counter, core.adjustments);
   timer.calibrateTimer();
   SimulatorOpener opener(counter);
-  StderrMessages messages;
+  StreamMessages messages(context.err);
   IrPort port(opener, messages, core.settings);
   if (!port.openForSending() || opener.opened() == nullptr) {
     port.closePort();

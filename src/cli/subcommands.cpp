@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 
 #include "catalogue/text.h"
@@ -36,8 +38,79 @@ const std::vector<Subcommand>& subcommands() {
        "With indices: replaces the list with them, in the order given, and saves it.\n"
        "An index that is no catalogue entry exits 2 and writes nothing.\n",
        runSelection},
+      {"send", "send <device> <command> [--hold MS] [--port N]",
+       "Sends the command as a tap held for MS milliseconds (default 0: exactly one\n"
+       "frame, its gap and its pause) through the port of the settings, or COM port N\n"
+       "(1-based), with the adjustments in force. The simulated port (COM1 unless\n"
+       "ports.conf says otherwise) appends the light to ir-sim.log in the data\n"
+       "directory. Exit 1 when the port cannot be opened or the command is absent.\n",
+       runSend},
+      {"monitor", "monitor [--follow]",
+       "Reads ir-sim.log and prints one line per frame: its number of pulses, its\n"
+       "length in ms, and where its marks and spaces match a built-in device's frame\n"
+       "within 25 %, the code in hex and every built-in device and command that sends\n"
+       "it; else 'unknown'. With --follow, waits for new frames like tail -f.\n",
+       runMonitor},
   };
   return table;
+}
+
+std::optional<std::string> ParsedArgs::value(const std::string& name) const {
+  for (const auto& [option, v] : options) {
+    if (option == name) return v;
+  }
+  return std::nullopt;
+}
+
+bool ParsedArgs::flag(const std::string& name) const {
+  return std::find(flags.begin(), flags.end(), name) != flags.end();
+}
+
+ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valued,
+                     size_t positionalCount, const std::string& synopsis, const std::vector<std::string>& flags) {
+  ParsedArgs parsed;
+  const auto known = [](const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    // "-1" is a number, not an option.
+    const bool looksLikeOption = arg.size() > 1 && arg[0] == '-' && !std::isdigit(static_cast<unsigned char>(arg[1]));
+    if (!looksLikeOption) {
+      parsed.positional.push_back(arg);
+      continue;
+    }
+    const auto eq = arg.find('=');
+    const std::string name = arg.substr(0, eq);
+    if (known(flags, name) && eq == std::string::npos) {
+      parsed.flags.push_back(name);
+    } else if (!known(valued, name)) {
+      throw UsageError("unknown option " + arg);
+    } else if (eq != std::string::npos) {
+      parsed.options.emplace_back(name, arg.substr(eq + 1));
+    } else if (i + 1 < args.size()) {
+      parsed.options.emplace_back(name, args[++i]);
+    } else {
+      throw UsageError(name + " needs a value");
+    }
+  }
+  if (parsed.positional.size() != positionalCount) throw UsageError("needs " + synopsis);
+  return parsed;
+}
+
+ChosenCommand chooseCommand(RemoteCore& core, const std::string& deviceText, const std::string& commandText) {
+  const int32_t index = resolveDevice(core, deviceText);
+  const int32_t command = parseNumber(commandText, "command index");
+  DeviceProfile& device = *core.catalogue.entries[static_cast<size_t>(index)];
+  core.current.device = &device;
+  core.current.catalogueIndex = index;
+  const std::string name = deviceName(device);
+  if (command < 0 || command >= device.commandCount) {
+    throw CommandError("'" + name + "' has commands 0.." + std::to_string(device.commandCount - 1) + ", not " +
+                       commandText);
+  }
+  if (!commandExists(command, device)) throw CommandError("'" + name + "' has no command " + commandText);
+  return {&device, command};
 }
 
 int32_t parseNumber(const std::string& text, const std::string& what) {
@@ -72,7 +145,7 @@ int32_t resolveDevice(const RemoteCore& core, const std::string& device) {
 }
 
 void startCore(RemoteCore& core, const Context& context) {
-  StderrMessages messages;
+  StreamMessages messages(context.err);
   ProblemReporter problems(context.err, "zapvane-cli");
   startRemote(core, DataFiles::in(context.dataDir), nullptr, messages, problems);
 }

@@ -206,5 +206,38 @@ TEST_F(CliDataTest, SelectionIsReplacedInTheOrderGivenOrNotAtAll) {
   EXPECT_EQ(cli({"selection"}).out, "38\n");
 }
 
+TEST_F(CliDataTest, SentFramesAreRecognisedByTheMonitor) {
+  ASSERT_EQ(cli({"send", "SONY - TV", "1"}).code, 0);
+  ASSERT_EQ(cli({"send", "JVC - TV", "13"}).code, 0);
+  const CliRun r = cli({"monitor"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(startsWith(r.out, "13 pulses, 18.5 ms, code 810: SONY - TV command 1\n")) << r.out;
+  EXPECT_NE(r.out.find("\n18 pulses, 35.5 ms, code C084: JVC - TV command 0, JVC - TV command 13\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(countLines(r.out), 2);
+}
+
+TEST_F(CliDataTest, HeldSendRepeatsAndUnknownLightIsSaidSo) {
+  ASSERT_EQ(cli({"send", "0", "1", "--hold", "100"}).code, 0);  // a repetition every 48.5 ms
+  std::ofstream(dir + "/ir-sim.log", std::ios::app) << "pulse 100\nspace 100\npulse 100\n\n";
+  const CliRun r = cli({"monitor"});
+  EXPECT_GE(countLines(r.out), 3);
+  const std::string last = "\n2 pulses, 0.3 ms, unknown\n";
+  EXPECT_TRUE(r.out.size() > last.size() && r.out.substr(r.out.size() - last.size()) == last) << r.out;
+}
+
+TEST_F(CliDataTest, SendFailuresAndBadArguments) {
+  const CliRun noPort = cli({"send", "0", "1", "--port", "2"});
+  EXPECT_EQ(noPort.code, 1);
+  EXPECT_NE(noPort.err.find("Unable to open COM2:"), std::string::npos) << noPort.err;
+  EXPECT_FALSE(std::filesystem::exists(dir + "/ir-sim.log"));
+  EXPECT_EQ(cli({"send", "1", "0"}).code, 1);  // SONY Tape A has no command 0
+  EXPECT_EQ(cli({"send", "0", "1", "--hold", "-5"}).code, 2);
+  EXPECT_EQ(cli({"send", "0", "1", "--port", "0"}).code, 2);
+  EXPECT_EQ(cli({"monitor", "--tail"}).code, 2);
+  EXPECT_EQ(cli({"monitor"}).code, 0);  // nothing sent yet
+}
+
 }  // namespace
 }  // namespace zapvane::cli

@@ -1,0 +1,101 @@
+#include "ir/light_matcher.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "core/remote_core.h"
+#include "ir/frame_encoder.h"
+#include "ir/frame_primitives.h"
+#include "platform/sim_transmitter.h"
+#include "platform/virtual_counter.h"
+
+namespace zapvane {
+
+namespace {
+
+constexpr int64_t kTolerancePercent = 25;
+
+class SilentMessages final : public MessageSink {
+ public:
+  void show(const Message&) override {}
+};
+
+class RenderOpener final : public PortOpener {
+ public:
+  explicit RenderOpener(PerformanceCounter& counter) : counter_(counter) {}
+  std::unique_ptr<SerialDevice> open(const std::string&, std::string&) override {
+    auto sim = std::make_unique<SimTransmitter>(counter_, std::string());
+    sim_ = sim.get();
+    return sim;
+  }
+  SimTransmitter* sim() const { return sim_; }
+
+ private:
+  PerformanceCounter& counter_;
+  SimTransmitter* sim_ = nullptr;
+};
+
+bool within(int64_t seen, int64_t expected) {
+  return std::llabs(seen - expected) * 100 <= expected * kTolerancePercent;
+}
+
+// The sim log leaves out the space after a frame's last pulse.
+std::vector<int64_t> withoutTrailingSpace(std::vector<int64_t> durations) {
+  if (durations.size() % 2 == 0 && !durations.empty()) durations.pop_back();
+  return durations;
+}
+
+}  // namespace
+
+LightMatcher::LightMatcher() {
+  RemoteCore core;
+  startCatalogue(core);
+  VirtualCounter counter;
+  PulseTimer timer(counter, core.adjustments);
+  timer.calibrateTimer();
+  RenderOpener opener(counter);
+  SilentMessages messages;
+  IrPort port(opener, messages, core.settings);
+  port.openForSending();
+  PortPrimitives primitives(timer, port);
+  for (int32_t device = 0; device < kBuiltInCount; ++device) {
+    DeviceProfile& profile = core.catalogue.builtIn[static_cast<size_t>(device)];
+    core.current.device = &profile;
+    for (int32_t command = 0; command < profile.commandCount; ++command) {
+      if (!commandExists(command, profile)) continue;
+      sendFrame(primitives, profile, command);
+      rendered_.push_back({device, command, codeHex(profile, command),
+                           withoutTrailingSpace(mode2Durations(opener.sim()->pendingBursts(), counter.frequency(), 0))});
+      port.frameDone();
+    }
+  }
+  port.closePort();
+}
+
+std::vector<LightMatch> LightMatcher::match(const std::vector<int64_t>& durations) const {
+  const std::vector<int64_t> seen = withoutTrailingSpace(durations);
+  std::vector<LightMatch> matches;
+  for (const Rendered& r : rendered_) {
+    if (r.durations.size() != seen.size()) continue;
+    bool all = true;
+    for (size_t i = 0; all && i < seen.size(); ++i) all = within(seen[i], r.durations[i]);
+    if (all) matches.push_back({r.device, r.command, r.code});
+  }
+  return matches;
+}
+
+std::string LightMatcher::codeHex(const DeviceProfile& profile, int32_t command) {
+  const CommandRow row = commandEntry(profile, command);
+  const int digits = (profile.codeBits + 3) / 4;
+  char text[32];
+  if (row.width() == 5) {
+    const uint64_t code = static_cast<uint64_t>(row.codeHigh()) << 32 | row.codeLow();
+    std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(code));
+  } else {
+    std::snprintf(text, sizeof text, "%0*X", digits, row.code());
+  }
+  return text;
+}
+
+}  // namespace zapvane
