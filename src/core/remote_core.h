@@ -29,6 +29,17 @@ struct PenState {
   std::atomic<bool> buttonHeld{false};
 };
 
+// The learning workflow's words. learningMode and captureRunning are read by
+// the window while the learn worker runs.
+struct LearningState {
+  std::atomic<bool> learningMode{false};
+  std::atomic<bool> captureRunning{false};
+  std::atomic<int32_t> editedUserDevice{0};
+  std::atomic<bool> editingExisting{false};
+  std::atomic<int32_t> learnSlot{0};
+  std::atomic<int32_t> labelSlot{0};
+};
+
 struct RemoteCore {
   DeviceCatalogue catalogue;
   UserDeviceBuffers buffers;
@@ -36,6 +47,7 @@ struct RemoteCore {
   IrSettings settings;
   SelectionList selection;
   PenState pen;
+  LearningState learning;
   std::atomic<bool> autoAdjustActive{false};
   AdjustmentsInForce adjustments{current, settings, autoAdjustActive};
 

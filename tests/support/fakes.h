@@ -1,6 +1,7 @@
 // Stand-ins for the platform that record what the code under test did.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,13 +35,17 @@ class SimPortOpener final : public PortOpener {
       return nullptr;
     }
     auto sim = std::make_unique<SimTransmitter>(counter_, "");
-    sim->onFrame = [this](const std::vector<Burst>& bursts) { frames.push_back(bursts); };
+    sim->onFrame = [this](const std::vector<Burst>& bursts) {
+      frames.push_back(bursts);
+      ++frameCount;
+    };
     opened = sim.get();
     return sim;
   }
 
   std::vector<std::string> requested;
-  std::vector<std::vector<Burst>> frames;
+  std::vector<std::vector<Burst>> frames;  // read only once the sending thread is joined
+  std::atomic<int> frameCount{0};
   SimTransmitter* opened = nullptr;  // the last one; gone once the port closes
 
  private:

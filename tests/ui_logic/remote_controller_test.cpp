@@ -1,0 +1,253 @@
+// The main window's logic driven without a display: taps, the press
+// feedback, device switching, the shift page, menu commands, auto adjust's
+// ending tap and shutdown.
+#include "ui/remote_controller.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+#include "storage/settings_file.h"
+#include "support/fakes.h"
+
+namespace zapvane {
+namespace {
+
+// Records what the controller asked of the window, one word per call.
+class RecordingWindow final : public WindowServices {
+ public:
+  void show(const Message& message) override { calls += "message(" + message.caption + ") "; }
+  void invertHotSpot(int32_t r) override { calls += "invert(" + std::to_string(r) + ") "; }
+  void repaintNow() override { calls += "repaint "; }
+  void updateMenuStates() override { calls += "menus "; }
+  void runDialog(DialogId dialog) override { calls += "dialog(" + std::to_string(static_cast<int>(dialog)) + ") "; }
+  void sleepMilliseconds(int32_t ms) override { calls += "sleep(" + std::to_string(ms) + ") "; }
+  void destroyWindow() override { calls += "destroy "; }
+  std::string take() { return std::exchange(calls, ""); }
+  std::string calls;
+};
+
+// Window position of the centre of a hot spot.
+std::pair<uint16_t, uint16_t> centreOf(const SkinLayout& layout, int32_t result) {
+  const HotSpot& spot = layout.spotFor(result);
+  return {static_cast<uint16_t>(spot.centreX), static_cast<uint16_t>(spot.centreY + kYOffset)};
+}
+
+class RemoteControllerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = std::filesystem::path(::testing::TempDir()) / "zapvane-controller";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    files = DataFiles::in(dir.string());
+    startCatalogue(core);
+    timer.calibrateTimer();
+  }
+  void TearDown() override {
+    core.pen.buttonHeld = false;
+    worker.join();
+    std::filesystem::remove_all(dir);
+  }
+
+  void select(std::initializer_list<int32_t> entries, int32_t pos = 0) {
+    core.selection = {};
+    for (int32_t e : entries) core.selection.entries[static_cast<size_t>(core.selection.selectionCount++)] = e;
+    core.settings.savedSelectionPos = pos;
+    restoreCurrentDevice(core.settings, core.selection, core.catalogue, core.current);
+  }
+  void tap(const SkinLayout& layout, int32_t result) {
+    const auto [x, y] = centreOf(layout, result);
+    controller.penDown(x, y);
+  }
+  int32_t savedPosition() {
+    IrSettings stored;
+    return loadSettings(stored, files.settings, std::nullopt).fromFile ? stored.savedSelectionPos.load() : -1;
+  }
+
+  std::filesystem::path dir;
+  DataFiles files;
+  RemoteCore core;
+  VirtualCounter clock;
+  PulseTimer timer{clock, core.adjustments};
+  testing::SimPortOpener opener{clock};
+  RecordingWindow window;
+  IrPort port{opener, window, core.settings};
+  RealSleeper sleeper;
+  NoThreadPriority priority;
+  testing::CountingBeeper beeper;
+  IdleTimeouts idle;
+  TransmitWorker worker{{core, port, timer, sleeper, priority, beeper, idle, window}};
+  std::ostringstream err;
+  ProblemReporter problems{err, "test"};
+  RemoteController controller{{core, port, worker, idle, files, problems, window}};
+};
+
+TEST_F(RemoteControllerTest, EmptySelectionOpensSelectDevicesAndShowsTheBareSkin) {
+  tap(tvLayout, 1);
+  EXPECT_EQ(window.take(), "dialog(110) ");
+  controller.penUp();
+  EXPECT_EQ(window.take(), "");
+  const SkinView view = controller.skinView();
+  EXPECT_EQ(view.picture, SkinView::tv);
+  EXPECT_FALSE(view.showName);
+}
+
+TEST_F(RemoteControllerTest, HeldCommandSendsItsCodeUntilThePenComesUp) {
+  select({0});
+  tap(tvLayout, 1);  // "2" of SONY - TV: 0x810
+  EXPECT_EQ(window.take(), "invert(1) sleep(10) ");
+  EXPECT_TRUE(core.pen.buttonHeld);
+  EXPECT_TRUE(worker.running());
+  controller.penUp();
+  EXPECT_EQ(window.take(), "repaint ");
+  EXPECT_FALSE(core.pen.buttonHeld);
+  worker.join();
+  ASSERT_GE(opener.frames.size(), 1u);
+  std::string bits;
+  for (size_t i = 1; i < opener.frames[0].size(); ++i) bits += opener.frames[0][i].bytes == 5 ? '1' : '0';
+  EXPECT_EQ(bits, "100000010000");
+}
+
+TEST_F(RemoteControllerTest, TapsThatCannotSendDoNothing) {
+  select({1, 4});  // SONY Tape A (13 commands, 0 absent), SONY - VCR1
+  tap(vcrLayout, 0);
+  tap(vcrLayout, 13);  // F1 beyond the device's commands
+  EXPECT_EQ(window.take(), "");
+  port.portBusy = true;
+  tap(vcrLayout, kHitNextDevice);
+  EXPECT_EQ(window.take(), "");
+  port.portBusy = false;
+  tap(vcrLayout, kHitNextDevice);
+  window.take();
+  tap(vcrLayout, 13);  // SONY - VCR1 sends its first shift-page command from F1
+  EXPECT_EQ(window.take(), "invert(13) sleep(10) ");
+}
+
+TEST_F(RemoteControllerTest, PreviousAndNextWrapAndSaveThePosition) {
+  select({0, 12, 29}, 0);
+  tap(tvLayout, kHitPreviousDevice);
+  EXPECT_EQ(window.take(), "invert(-2) sleep(200) repaint ");
+  EXPECT_EQ(core.current.catalogueIndex, 29);
+  EXPECT_EQ(savedPosition(), 2);
+  tap(tvLayout, kHitNextDevice);
+  EXPECT_EQ(core.current.catalogueIndex, 0);
+  EXPECT_EQ(savedPosition(), 0);
+  select({12});
+  tap(tvLayout, kHitNextDevice);
+  EXPECT_EQ(core.current.catalogueIndex, 12);
+  EXPECT_EQ(window.take(), "invert(-1) sleep(200) repaint invert(-1) sleep(200) repaint ");
+}
+
+TEST_F(RemoteControllerTest, SelectionEntryOutsideTheCatalogueShowsTheFirstDevice) {
+  select({5, 12});
+  core.selection.entries[1] = 500;
+  tap(tvLayout, kHitNextDevice);
+  EXPECT_EQ(core.current.catalogueIndex, 0);
+}
+
+TEST_F(RemoteControllerTest, ShiftPageStaysAcrossSwitchesAndShowsTheNewLabels) {
+  select({0, 12});
+  tap(tvLayout, kHitShiftToggle);
+  EXPECT_EQ(window.take(), "invert(-3) sleep(200) repaint ");
+  ASSERT_TRUE(core.pen.shiftPage);
+  SkinView view = controller.skinView();
+  EXPECT_EQ(view.picture, SkinView::shift);
+  ASSERT_EQ(view.labels.size(), 9u);
+  EXPECT_EQ(view.labels[0].second, u"TV/AV");
+  tap(shiftLayout, kHitNextDevice);
+  view = controller.skinView();
+  EXPECT_EQ(view.name, u"PANASONIC - TV");
+  ASSERT_EQ(view.labels.size(), 3u);
+  EXPECT_EQ(view.labels[1], std::make_pair(1, std::u16string(u"Teltext")));
+  tap(shiftLayout, 2);  // "Info": command 19
+  EXPECT_EQ(core.pen.shiftCommand, 19);
+  controller.penUp();
+  tap(shiftLayout, kHitShiftToggle);
+  EXPECT_FALSE(core.pen.shiftPage);
+}
+
+TEST_F(RemoteControllerTest, LabelRectanglesSitBesideTheirButtons) {
+  const WindowRect left = labelRect(0);
+  EXPECT_EQ(left.left, 60);
+  EXPECT_EQ(left.right, 115);
+  EXPECT_EQ(left.top, 47);
+  const WindowRect right = labelRect(9);
+  EXPECT_EQ(right.left, 125);
+  EXPECT_EQ(right.right, 180);
+  EXPECT_EQ(right.bottom, 255);
+}
+
+TEST_F(RemoteControllerTest, LearningModeRefusesMenuCommandsAndTheDeviceButtons) {
+  select({0, 12});
+  core.learning.learningMode = true;
+  for (int32_t id : {cmdAbout, cmdExit, cmdSelectDevices, cmdSetupIrPort, cmdSound, cmdStartLearn}) {
+    controller.command(id);
+    EXPECT_EQ(window.take(), "message(Learning Mode) ") << id;
+  }
+  tap(tvLayout, kHitNextDevice);
+  EXPECT_EQ(core.current.catalogueIndex, 0);
+  controller.command(cmdStopLearn);
+  EXPECT_EQ(window.take(), "dialog(139) ");
+  core.learning.captureRunning = true;
+  controller.command(cmdStopLearn);
+  core.learning.learningMode = false;
+  core.learning.captureRunning = false;
+  controller.command(cmdStopLearn);
+  EXPECT_EQ(window.take(), "");
+}
+
+TEST_F(RemoteControllerTest, SoundTogglesBetweenOneAndZeroAndIsSaved) {
+  select({0});
+  core.settings.soundOn = 2;
+  controller.command(cmdSound);
+  EXPECT_EQ(core.settings.soundOn, 1);
+  EXPECT_EQ(window.take(), "menus ");
+  controller.command(cmdSound);
+  IrSettings stored;
+  loadSettings(stored, files.settings, std::nullopt);
+  EXPECT_EQ(stored.soundOn, 0);
+  controller.command(cmdSound);
+  EXPECT_EQ(core.settings.soundOn, 1);
+}
+
+TEST_F(RemoteControllerTest, AutoAdjustIgnoresCommandsAndEndsAtTheNextTapWhileHeld) {
+  select({0, 12}, 1);
+  core.autoAdjustActive = true;
+  controller.command(cmdSetupIrPort);
+  controller.command(cmdExit);
+  EXPECT_EQ(window.take(), "");
+  tap(tvLayout, 1);  // an ordinary tap: starts repeating
+  window.take();
+  controller.penUp();  // lifting the pen neither repaints nor stops it
+  EXPECT_EQ(window.take(), "");
+  EXPECT_TRUE(core.pen.buttonHeld);
+  // Once the worker runs (it starts the candidates from 0), say it has
+  // reached -2 and tap anywhere.
+  while (opener.frameCount == 0) std::this_thread::yield();
+  DeviceProfile& device = *core.current.device.load();
+  device.spaceAdjust = -2;
+  tap(tvLayout, kHitNextDevice);
+  EXPECT_EQ(window.take(), "repaint ");
+  EXPECT_FALSE(core.autoAdjustActive);
+  worker.join();
+  IrSettings stored;
+  loadSettings(stored, files.settings, std::nullopt);
+  EXPECT_EQ(stored.spaceAdjust, -2);
+  EXPECT_EQ(stored.savedSelectionPos, 1);
+  EXPECT_EQ(core.current.catalogueIndex, 12);  // the ending tap switched nothing
+}
+
+TEST_F(RemoteControllerTest, ShutdownStopsTheWorkerBeforeThePortGoes) {
+  select({0});
+  tap(tvLayout, 1);
+  core.autoAdjustActive = true;
+  controller.shutdown();
+  EXPECT_FALSE(worker.running());
+  EXPECT_FALSE(port.portBusy);
+  EXPECT_NE(window.take().find("sleep(500)"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zapvane
