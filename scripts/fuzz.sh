@@ -10,7 +10,7 @@ seconds=${1:-0}
 "$root/scripts/install-deps.sh" clang libclang-rt-14-dev
 build="$root/build-fuzz"
 CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DZAPVANE_FUZZ=ON -DZAPVANE_BUILD_TESTS=OFF \
-      -DZAPVANE_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+      -DZAPVANE_BUILD_BENCH=OFF -DZAPVANE_BUILD_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2
 ctest --test-dir "$build" --output-on-failure
 
