@@ -4,7 +4,7 @@
 # something must be installed.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev qt6-base-dev qt6-multimedia-dev "$@")
+packages=(cmake ninja-build g++ pkg-config libgtest-dev qt6-base-dev qt6-multimedia-dev fonts-dejavu-core "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,10 +2,15 @@
 
 #include "platform/data_dir.h"
 #include "platform/ports_config.h"
+#include "storage/file_io.h"
 #include "storage/settings_file.h"
 #include "storage/user_devices_file.h"
 
 namespace zapvane {
+
+namespace {
+constexpr int64_t kStaleTemporarySeconds = 60;
+}  // namespace
 
 void startCatalogue(RemoteCore& core) {
   fillBuiltInProfiles(core.catalogue.builtIn);
@@ -18,6 +23,11 @@ void startRemote(RemoteCore& core, const DataFiles& files, PulseTimer* timer, Me
                  ProblemReporter& problems) {
   std::string dirError;
   if (!ensureDataDir(files.dir, dirError)) problems.notice(dirError);
+
+  // Saves killed before their rename leave a temporary file each.
+  for (const std::string* file : {&files.settings, &files.selection, &files.userDevices}) {
+    removeStaleTemporaries(*file, kStaleTemporarySeconds);
+  }
 
   fillBuiltInProfiles(core.catalogue.builtIn);
   resetUserDevices(core.catalogue);

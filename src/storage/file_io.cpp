@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <cstring>
 #include <algorithm>
 #include <filesystem>
@@ -111,6 +112,25 @@ Status writeFileAtomically(const std::string& path, const std::vector<uint8_t>& 
   }
   syncDirectoryOf(path);
   return Status::ok();
+}
+
+int removeStaleTemporaries(const std::string& path, int64_t minimumAgeSeconds) {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  const std::string prefix = target.filename().string() + ".";
+  std::error_code ec;
+  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  int removed = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (name.compare(prefix.size(), 3, "bad") == 0) continue;  // a kept-aside file is the user's
+    struct stat info {};
+    if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (::time(nullptr) - info.st_mtime < minimumAgeSeconds) continue;
+    if (::unlink(entry.path().c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 std::string keepAside(const std::string& path, Status& status) {

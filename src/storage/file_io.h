@@ -25,6 +25,12 @@ FileRead readFilePrefix(const std::string& path, size_t maxBytes, bool* truncate
 
 Status writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// Removes the temporary files that saves of `path` left behind when they
+// were killed before their rename: path + six characters, last written more
+// than `minimumAgeSeconds` ago (a younger one may be another process's save
+// in progress). Returns how many went.
+int removeStaleTemporaries(const std::string& path, int64_t minimumAgeSeconds);
+
 // Renames path to path + ".bad" (or ".bad.2", ".bad.3" ... when taken), so
 // that a file the program cannot use survives later saves. Returns the new
 // name, or an empty string with `status` set.

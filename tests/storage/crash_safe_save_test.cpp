@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -219,6 +220,22 @@ TEST_F(CrashSafeSaveTest, SaveKilledAtAnyMomentLeavesOneWholeFile) {
   RecordProperty("endedWithSecond", kRounds - endedFirst);
   std::cout << kRounds << " kills within " << longest << " us of the start: " << endedFirst << " left the first file, "
             << kRounds - endedFirst << " the second; " << tempFilesLeft << " temporary files left behind\n";
+}
+
+TEST_F(CrashSafeSaveTest, StaleTemporariesOfKilledSavesAreSweptAndFreshOnesKept) {
+  const fs::path path = dir / "remotes.usr";
+  for (const char* name : {"remotes.usr.Ab12Cd", "remotes.usr.Xy34Zw", "remotes.usr.bad.10", "remotes.sel.Ab12Cd",
+                           "remotes.usr.toolongname"}) {
+    std::ofstream(dir / name) << "x";
+  }
+  // Two minutes old: long dead. The other stays young, as a save in progress.
+  const timespec twoMinutesAgo[2] = {{::time(nullptr) - 120, 0}, {::time(nullptr) - 120, 0}};
+  for (const char* name : {"remotes.usr.Ab12Cd", "remotes.usr.bad.10", "remotes.sel.Ab12Cd", "remotes.usr.toolongname"}) {
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / name).c_str(), twoMinutesAgo, 0), 0);
+  }
+  EXPECT_EQ(removeStaleTemporaries(path.string(), 60), 1);
+  EXPECT_EQ(namesIn(dir), (std::vector<std::string>{"remotes.sel.Ab12Cd", "remotes.usr.Xy34Zw", "remotes.usr.bad.10",
+                                                    "remotes.usr.toolongname"}));
 }
 
 TEST_F(CrashSafeSaveTest, SavedFilesAreOrdinaryUserFiles) {
