@@ -1,0 +1,91 @@
+// zapvane: the window. Options: --data-dir DIR, --help, --version.
+#include <QApplication>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "platform/data_dir.h"
+#include "platform/ports_config.h"
+#include "ui/main_window.h"
+#include "ui/qt_beeper.h"
+#include "ui/remote_app.h"
+#include "ui/screen_saver_inhibitor.h"
+#include "ui/single_instance.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: zapvane [--data-dir DIR]\n"
+    "\n"
+    "A universal infrared remote control. Tap a button of the skin to send the\n"
+    "command of the device shown for as long as the button is held.\n"
+    "\n"
+    "  --data-dir DIR  where settings, selection, user devices and ports.conf live\n"
+    "                  (default: $ZAPVANE_DATA_DIR, else $XDG_DATA_HOME/zapvane,\n"
+    "                  else ~/.local/share/zapvane)\n"
+    "  --help          this text\n"
+    "  --version       the version\n"
+    "\n"
+    "Without IR hardware, COM1 is a simulated transmitter that logs what it sends\n"
+    "to ir-sim.log in the data directory (see 'zapvane-cli monitor').\n";
+
+struct Options {
+  std::optional<std::string> dataDir;
+  int exitNow = -1;
+};
+
+Options parseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      options.exitNow = 0;
+    } else if (arg == "--version") {
+      std::cout << "zapvane 0.1.0\n";
+      options.exitNow = 0;
+    } else if (arg == "--data-dir" && i + 1 < argc) {
+      options.dataDir = argv[++i];
+    } else if (arg.rfind("--data-dir=", 0) == 0) {
+      options.dataDir = arg.substr(11);
+    } else {
+      std::cerr << "zapvane: unknown argument " << arg << " (see --help)\n";
+      options.exitNow = 2;
+    }
+    if (options.exitNow >= 0) break;
+  }
+  return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Options options = parseOptions(argc, argv);
+  if (options.exitNow >= 0) return options.exitNow;
+
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Zapvane"));
+  zapvane::SingleInstance instance(zapvane::SingleInstance::defaultName());
+  if (instance.askRunningInstanceToRaise()) return 0;
+
+  using namespace zapvane;
+  const DataFiles files = DataFiles::in(resolveDataDir(options.dataDir));
+  MonotonicCounter counter;
+  ConfiguredPortOpener opener(loadPortsConfig(files.portsConfig), counter, files.simLog);
+  RealSleeper sleeper;
+  RealThreadPriority priority;
+  QtBeeper beeper;
+  RemoteApp remote(files, {counter, opener, sleeper, priority, beeper}, std::cerr);
+  ScreenSaverInhibitor inhibitor;
+  remote.idle.inhibit = [&inhibitor](bool on) { inhibitor.set(on); };
+  remote.start();
+
+  MainWindow window(remote);
+  instance.listen([&window] {
+    window.showNormal();
+    window.raise();
+    window.activateWindow();
+  });
+  window.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,61 @@
+// MainWindow: the program's only top-level window, titled "Zapvane": the
+// skin, the menus "Options", "Learn!" and "Info", message boxes and dialogs.
+// It draws and forwards; what a tap or a command does is the controller's.
+//
+// Threads: window thread. show() may be called from a worker: the message
+// box then runs on the window thread and the worker waits until it closes.
+#pragma once
+
+#include <QAction>
+#include <QMainWindow>
+#include <functional>
+#include <map>
+
+#include "ui/remote_app.h"
+#include "ui/remote_controller.h"
+#include "ui/skin_widget.h"
+#include "ui/window_services.h"
+
+namespace zapvane {
+
+class MainWindow final : public QMainWindow, public WindowServices {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(RemoteApp& app);
+  ~MainWindow() override;
+
+  using QMainWindow::show;  // the window's own show(), beside the message one
+
+  // WindowServices
+  void show(const Message& message) override;
+  void invertHotSpot(int32_t result) override;
+  void repaintNow() override;
+  void updateMenuStates() override;
+  void runDialog(DialogId dialog) override;
+  void sleepMilliseconds(int32_t milliseconds) override;
+  void destroyWindow() override;
+
+  // How message boxes and dialogs appear; tests put recorders here.
+  std::function<void(const Message&)> presentMessage;
+  std::function<void(DialogId)> presentDialog;
+
+  RemoteController& controller() { return controller_; }
+  SkinWidget& skin() { return *skin_; }
+  QAction* action(int32_t command) const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenus();
+  void showMessageBox(const Message& message);
+
+  RemoteApp& app_;
+  RemoteController controller_;
+  SkinWidget* skin_;
+  std::map<int32_t, QAction*> actions_;
+  bool shutDown_ = false;
+};
+
+}  // namespace zapvane

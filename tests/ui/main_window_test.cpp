@@ -1,0 +1,197 @@
+// The window offscreen: what a press shows and sends, device switching, the
+// shift page, refusals; and the screenshots of the README.
+#include <QAction>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+#include <sstream>
+
+#include "storage/settings_file.h"
+#include "support/fakes.h"
+#include "ui/main_window.h"
+
+namespace zapvane {
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // Everything one window needs, on a virtual counter and a simulated port.
+  struct Rig {
+    explicit Rig(const std::string& dir) : files(freshDataFiles(dir)) {
+      window.presentMessage = [this](const Message& m) { messages.push_back(m); };
+    }
+    static DataFiles freshDataFiles(const std::string& dir) {
+      std::filesystem::remove_all(dir);
+      return DataFiles::in(dir);
+    }
+    // The program starts the core before it makes the window.
+    static bool started(RemoteApp& app) {
+      app.start();
+      return true;
+    }
+    ~Rig() {
+      window.close();
+      std::filesystem::remove_all(files.dir);
+    }
+    void select(std::initializer_list<int32_t> entries, int32_t pos = 0) {
+      app.core.selection = {};
+      for (int32_t e : entries) app.core.selection.entries[static_cast<size_t>(app.core.selection.selectionCount++)] = e;
+      app.core.settings.savedSelectionPos = pos;
+      restoreCurrentDevice(app.core.settings, app.core.selection, app.core.catalogue, app.core.current);
+      window.repaintNow();
+    }
+    QPoint centreOf(const SkinLayout& layout, int32_t result) const {
+      const HotSpot& spot = layout.spotFor(result);
+      return QPoint(spot.centreX, spot.centreY + kYOffset);
+    }
+    void press(QPoint at) { QTest::mousePress(&window.skin(), Qt::LeftButton, {}, at); }
+    void release(QPoint at) { QTest::mouseRelease(&window.skin(), Qt::LeftButton, {}, at); }
+    QImage face() { return window.skin().grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    DataFiles files;
+    VirtualCounter clock;
+    testing::SimPortOpener opener{clock};
+    RealSleeper sleeper;
+    NoThreadPriority priority;
+    testing::CountingBeeper beeper;
+    std::ostringstream err;
+    RemoteApp app{files, {clock, opener, sleeper, priority, beeper}, err};
+    bool appStarted = started(app);
+    MainWindow window{app};
+    std::vector<Message> messages;
+  };
+
+  static std::string dataDir(const char* name) {
+    return (std::filesystem::temp_directory_path() / (std::string("zapvane-window-") + name)).string();
+  }
+
+  // Saves a screenshot of the whole window when ZAPVANE_SCREENSHOTS names a folder.
+  static void screenshot(MainWindow& window, const char* name) {
+    const QByteArray dir = qgetenv("ZAPVANE_SCREENSHOTS");
+    if (dir.isEmpty()) return;
+    window.show();
+    QVERIFY(window.grab().save(QString::fromUtf8(dir) + QLatin1Char('/') + QLatin1String(name)));
+  }
+
+ private Q_SLOTS:
+  void pressInvertsTheButtonAndSendsItsCodeUntilRelease() {
+    Rig rig(dataDir("press"));
+    rig.select({0});
+    const QImage before = rig.face();
+    const QPoint two = rig.centreOf(tvLayout, 1);
+    rig.press(two);
+    QVERIFY(rig.app.worker.running() || rig.opener.frameCount > 0);
+    const QImage pressed = rig.face();
+    const WindowRect r = hotSpotWindowRect(tvLayout, 1);
+    int inverted = 0, changedOutside = 0;
+    for (int y = 0; y < before.height(); ++y) {
+      for (int x = 0; x < before.width(); ++x) {
+        const bool inside = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+        const QRgb was = before.pixel(x, y) & 0xFFFFFF;
+        const QRgb now = pressed.pixel(x, y) & 0xFFFFFF;
+        if (inside) inverted += now == (~was & 0xFFFFFF) ? 1 : 0;
+        else changedOutside += now != was ? 1 : 0;
+      }
+    }
+    QCOMPARE(inverted, (r.right - r.left) * (r.bottom - r.top));
+    QCOMPARE(changedOutside, 0);
+    screenshot(rig.window, "pressed.png");
+
+    rig.release(two);
+    QCOMPARE(rig.face(), before);
+    QVERIFY(!rig.app.core.pen.buttonHeld);
+    rig.app.worker.join();
+    QVERIFY(!rig.opener.frames.empty());
+    QString bits;
+    for (size_t i = 1; i < rig.opener.frames[0].size(); ++i) bits += rig.opener.frames[0][i].bytes == 5 ? '1' : '0';
+    QCOMPARE(bits, QStringLiteral("100000010000"));  // 0x810
+  }
+
+  void previousAndNextWrapAndSaveThePosition() {
+    Rig rig(dataDir("switch"));
+    rig.select({0, 4, 37});
+    rig.press(rig.centreOf(tvLayout, kHitPreviousDevice));
+    rig.release(rig.centreOf(tvLayout, kHitPreviousDevice));
+    QCOMPARE(rig.app.core.current.catalogueIndex.load(), 37);
+    IrSettings stored;
+    loadSettings(stored, rig.files.settings, std::nullopt);
+    QCOMPARE(stored.savedSelectionPos.load(), 2);
+    screenshot(rig.window, "vcr-skin.png");
+    rig.press(rig.centreOf(vcrLayout, kHitNextDevice));
+    QCOMPARE(rig.app.core.current.catalogueIndex.load(), 0);
+    loadSettings(stored, rig.files.settings, std::nullopt);
+    QCOMPARE(stored.savedSelectionPos.load(), 0);
+    screenshot(rig.window, "tv-skin.png");
+  }
+
+  void shiftPageStaysAcrossASwitchWithTheNewLabels() {
+    Rig rig(dataDir("shift"));
+    rig.select({0, 4});
+    const QImage tv = rig.face();
+    rig.press(rig.centreOf(tvLayout, kHitShiftToggle));
+    QVERIFY(rig.app.core.pen.shiftPage);
+    auto yellowIn = [&](int32_t slot) {
+      const QImage face = rig.face();
+      const WindowRect r = labelRect(slot);
+      int yellow = 0;
+      for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+          const QColor c = face.pixelColor(x, y);
+          yellow += c.red() > 200 && c.green() > 200 && c.blue() < 160 ? 1 : 0;
+        }
+      }
+      return yellow;
+    };
+    QVERIFY(rig.face() != tv);
+    QVERIFY(yellowIn(8) > 20);   // "Info" of SONY - TV
+    QCOMPARE(yellowIn(9), 0);    // nine labels only
+    rig.press(rig.centreOf(shiftLayout, kHitNextDevice));
+    QVERIFY(rig.app.core.pen.shiftPage);
+    QVERIFY(yellowIn(9) > 20);  // SONY - VCR1 has ten
+    screenshot(rig.window, "shift-page.png");
+  }
+
+  void menuCommandsAreRefusedInLearningMode() {
+    Rig rig(dataDir("refusal"));
+    rig.select({0});
+    rig.app.core.learning.learningMode = true;
+    rig.window.updateMenuStates();
+    QVERIFY(!rig.window.action(cmdStartLearn)->isEnabled());
+    QVERIFY(rig.window.action(cmdStopLearn)->isEnabled());
+    for (int32_t id : {cmdAbout, cmdSelectDevices, cmdSetupIrPort, cmdSound, cmdExit}) rig.window.action(id)->trigger();
+    QCOMPARE(rig.messages.size(), size_t{5});
+    for (const Message& m : rig.messages) QCOMPARE(QString::fromStdString(m.caption), QStringLiteral("Learning Mode"));
+    QVERIFY(!rig.window.close());  // the close box too
+    rig.app.core.learning.learningMode = false;
+  }
+
+  void soundCheckMarkFollowsTheSetting() {
+    Rig rig(dataDir("sound"));
+    rig.select({0});
+    QVERIFY(rig.window.action(cmdSound)->isChecked());
+    rig.window.action(cmdSound)->trigger();
+    QVERIFY(!rig.window.action(cmdSound)->isChecked());
+    QCOMPARE(rig.app.core.settings.soundOn.load(), 0);
+  }
+
+  void emptySelectionShowsTheBareSkin() {
+    Rig rig(dataDir("empty"));
+    const QImage bare = rig.face();
+    // The picture itself, not the window's background, fills the face.
+    const QColor background(255, 243, 181);
+    int backgroundPixels = 0;
+    for (int y = 0; y < bare.height(); ++y) {
+      for (int x = 0; x < bare.width(); ++x) backgroundPixels += bare.pixelColor(x, y) == background ? 1 : 0;
+    }
+    QCOMPARE(backgroundPixels, 0);
+    rig.select({0});
+    QVERIFY(rig.face() != bare);  // the name is drawn only with a selection
+  }
+};
+
+}  // namespace zapvane
+
+QTEST_MAIN(zapvane::MainWindowTest)
+#include "main_window_test.moc"
