@@ -164,6 +164,7 @@ TEST_F(RemoteControllerTest, ShiftPageStaysAcrossSwitchesAndShowsTheNewLabels) {
   tap(shiftLayout, 2);  // "Info": command 19
   EXPECT_EQ(core.pen.shiftCommand, 19);
   controller.penUp();
+  worker.join();  // the port is busy until the worker has ended
   tap(shiftLayout, kHitShiftToggle);
   EXPECT_FALSE(core.pen.shiftPage);
 }
