@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include "storage/user_device_buffers.h"
+#include "ui/dialog_context.h"
 
 namespace zapvane {
 
@@ -35,8 +36,17 @@ MainWindow::MainWindow(RemoteApp& app)
   setCentralWidget(skin_);
   skin_->setController(&controller_);
   presentMessage = [this](const Message& message) { showMessageBox(message); };
-  // Dialogs arrive with their own issues; until then their commands do nothing.
-  presentDialog = [](DialogId) {};
+  presentDialog = [this](DialogId dialog) {
+    const DialogContext context{this, app_, *this};
+    switch (dialog) {
+      case DialogId::about:
+      case DialogId::selectDevices:
+      case DialogId::setupIrPort: runSettingsDialog(dialog, context); break;
+      case DialogId::userDevices:
+      case DialogId::learnFunction:
+      case DialogId::commandProperties: runLearningDialog(dialog, context); break;
+    }
+  };
   buildMenus();
   updateMenuStates();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
