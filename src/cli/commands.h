@@ -56,6 +56,9 @@ int runSettings(Context& context, const std::vector<std::string>& args);
 int runSelection(Context& context, const std::vector<std::string>& args);
 int runSend(Context& context, const std::vector<std::string>& args);
 int runMonitor(Context& context, const std::vector<std::string>& args);
+int runNewDevice(Context& context, const std::vector<std::string>& args);
+int runLabel(Context& context, const std::vector<std::string>& args);
+int runLearn(Context& context, const std::vector<std::string>& args);
 
 // --- shared helpers ----------------------------------------------------------
 

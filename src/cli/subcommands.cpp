@@ -51,6 +51,23 @@ const std::vector<Subcommand>& subcommands() {
        "within 25 %, the code in hex and every built-in device and command that sends\n"
        "it; else 'unknown'. With --follow, waits for new frames like tail -f.\n",
        runMonitor},
+      {"new-device", "new-device <name> --skin tv|vcr",
+       "Creates a user device (at most 30; names are cut to 48 characters), appends it\n"
+       "to the catalogue and the selection, saves both files and prints its catalogue\n"
+       "index. Exit 1 at the limit, 2 for an empty name.\n",
+       runNewDevice},
+      {"label", "label <device> <slot> <text>",
+       "Names shift-page command <slot> (0..9) of a user device (at most 13\n"
+       "characters) and saves the user devices.\n",
+       runLabel},
+      {"learn", "learn <device> <command> [--from-pulses FILE [--gap MS]]",
+       "Captures one signal into command <command> of a user device from the port of\n"
+       "the settings, then saves the user devices. With --from-pulses, FILE holds one\n"
+       "frame as 'pulse N' / 'space N' lines (as 'pulses' prints), played by a\n"
+       "simulated remote into the simulated receiver on a virtual clock, repeated\n"
+       "after MS milliseconds (default 50) while the capture listens: the result is\n"
+       "the same every time.\n",
+       runLearn},
   };
   return table;
 }

@@ -1,5 +1,6 @@
 #include "platform/sim_transmitter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -67,7 +68,25 @@ long SimTransmitter::write(const uint8_t*, size_t size) {
   return static_cast<long>(size);
 }
 
-long SimTransmitter::read(uint8_t*, size_t) { return 0; }
+void SimTransmitter::pointRemote(RemoteSignal signal, int64_t startNanoseconds) {
+  receiver_.emplace(std::move(signal), startNanoseconds);
+}
+
+void SimTransmitter::setReadCost(VirtualCounter* clock, int64_t nanoseconds) {
+  readClock_ = clock;
+  readCost_ = nanoseconds;
+}
+
+long SimTransmitter::read(uint8_t* data, size_t size) {
+  if (readClock_ != nullptr) readClock_->advanceNanoseconds(readCost_);
+  if (!receiver_) return 0;
+  const int64_t ticks = counter_.now();
+  const int64_t frequency = counter_.frequency();
+  const int64_t now = ticks / frequency * 1'000'000'000 + ticks % frequency * 1'000'000'000 / frequency;
+  const size_t count = receiver_->read(now, size);
+  std::fill_n(data, count, uint8_t{0});  // the characters' values mean nothing
+  return static_cast<long>(count);
+}
 
 void SimTransmitter::frameDone() {
   if (bursts_.empty()) return;

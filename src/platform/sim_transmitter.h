@@ -11,11 +11,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/performance_counter.h"
 #include "platform/serial_device.h"
+#include "platform/sim_receiver.h"
+#include "platform/virtual_counter.h"
 
 namespace zapvane {
 
@@ -55,6 +58,12 @@ class SimTransmitter final : public SerialDevice {
   // Sees each frame's bursts at frameDone(), before they are logged.
   std::function<void(const std::vector<Burst>&)> onFrame;
 
+  // A remote control pointed at the port: its signal arrives from
+  // startNanoseconds on the counter's timeline (see sim_receiver.h).
+  void pointRemote(RemoteSignal signal, int64_t startNanoseconds);
+  // On a virtual counter each read takes this long, as a real poll would.
+  void setReadCost(VirtualCounter* clock, int64_t nanoseconds);
+
  private:
   PerformanceCounter& counter_;
   std::string logPath_;
@@ -63,6 +72,9 @@ class SimTransmitter final : public SerialDevice {
   bool infraredMode_ = false;
   uint32_t eventMask_ = 0;
   std::vector<Burst> bursts_;
+  std::optional<SimReceiver> receiver_;
+  VirtualCounter* readClock_ = nullptr;
+  int64_t readCost_ = 0;
 };
 
 // Light as mode2 durations in microseconds, rounded to the nearest: pulse,

@@ -1,0 +1,129 @@
+#include "learn/learn_capture.h"
+
+#include <array>
+
+namespace zapvane {
+
+bool openForLearning(IrPort& port) {
+  if (!port.openDevice()) {
+    port.closePort();
+    return false;
+  }
+  SerialDevice& device = *port.device();
+  // Results are not checked: a port that takes fewer settings still hears.
+  PortState state;
+  device.getState(state);
+  state.baudRate = kLearnBaudRate;
+  state.byteSize = 7;
+  state.parity = Parity::none;
+  state.stopBits = StopBits::one;
+  state.binary = true;
+  state.txContinueOnXoff = false;
+  state.parityCheck = false;
+  state.outxCtsFlow = false;
+  state.outxDsrFlow = false;
+  state.dtrControl = LineControl::disable;
+  state.dsrSensitivity = false;
+  state.outX = false;
+  state.inX = false;
+  state.errorChar = false;
+  state.nullStrip = false;
+  state.rtsControl = LineControl::disable;
+  state.abortOnError = false;
+  device.setState(state);
+  device.escape(kEscapeInfraredMode);
+  PortTimeouts timeouts;
+  device.getTimeouts(timeouts);
+  timeouts.readIntervalTimeout = PortTimeouts::kMaxTimeout;
+  timeouts.readTotalMultiplier = 0;
+  timeouts.readTotalConstant = 0;
+  timeouts.writeTotalMultiplier = kWriteMillisecondsPerByte;
+  timeouts.writeTotalConstant = kWriteConstantMilliseconds;
+  device.setTimeouts(timeouts);
+  device.setEventMask(kEventCharReceived);
+  port.captureStop = false;
+  return true;
+}
+
+CaptureEnd runLearnCapture(const LearnContext& context, std::atomic<bool>& waitingForSignal) {
+  RemoteCore& core = context.core;
+  SerialDevice& device = *context.port.device();
+  PerformanceCounter& counter = context.timer.counter();
+  context.window.updateMenuStates();
+  core.learning.captureRunning = true;
+  const auto ticksPerSecond = static_cast<int64_t>(1000000.0f / context.timer.microsecondsPerTick());
+  device.setQueueSizes(kLearnQueueBytes, kLearnQueueBytes);
+  context.priority.raiseToTimeCritical();
+  context.priority.schedulingHint(kLearningSchedulingHint);
+
+  std::array<uint8_t, kPollBytes> buffer{};
+  for (int i = 0; i < kDrainReads; ++i) device.read(buffer.data(), buffer.size());
+
+  // The loop allocates nothing and computes nothing but the time-out test,
+  // so that polls follow each other as closely as the port allows.
+  std::array<CaptureEntry, kMaxCaptureEntries> entries{};
+  int count = 0;
+  bool heard = false;
+  int64_t firstTime = 0;
+  bool stopped = context.port.captureStop;
+  while (!stopped) {
+    if (context.port.captureStop) {
+      stopped = true;
+      break;
+    }
+    const long got = device.read(buffer.data(), buffer.size());
+    const auto characters = static_cast<int32_t>(got > 0 ? got : 0);
+    if (!heard) {
+      if (characters == 0) continue;
+      heard = true;
+      firstTime = counter.now();
+      waitingForSignal = false;
+    }
+    const int64_t now = counter.now();
+    const bool timedOut = now - firstTime > ticksPerSecond;
+    if (characters > 0 || timedOut) {
+      entries[static_cast<size_t>(count)] = {counter.now(), characters};
+      ++count;
+      if (timedOut || count > kMaxCaptureEntries - 1) break;
+    }
+  }
+  if (stopped) {
+    // Whoever stopped the capture has closed the port; nothing is stored.
+    context.priority.dropToNormal();
+    core.learning.captureRunning = false;
+    return CaptureEnd::stopped;
+  }
+
+  context.priority.dropToNormal();
+  DeviceProfile& user = core.catalogue.userDevices[static_cast<size_t>(core.learning.editedUserDevice.load())];
+  LearnedSignal* slot = user.learnedSlots != nullptr ? user.learnedSlots[core.learning.learnSlot.load()] : nullptr;
+  if (slot != nullptr) convertCapture(entries.data(), count, context.timer.microsecondsPerTick(), *slot);
+
+  context.port.closePort();
+  context.window.repaintNow();
+  if (core.settings.soundOn != 0) context.beeper.playToEnd();
+  core.learning.captureRunning = false;
+  const DeviceProfile& shown = *core.current.device.load();
+  const bool shiftPageCommand = core.learning.learnSlot + 1 > shown.commandCount - shown.labelCount;
+  context.window.command(shiftPageCommand ? kReportNameCommand : kReportLearnDialog);
+  return CaptureEnd::stored;
+}
+
+bool LearnWorker::start() {
+  join();
+  if (!openForLearning(context_.port)) return false;
+  waitingForSignal_ = true;
+  running_ = true;
+  thread_ = std::thread([this] {
+    runLearnCapture(context_, waitingForSignal_);
+    waitingForSignal_ = false;
+    running_ = false;
+  });
+  return true;
+}
+
+void LearnWorker::join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+}  // namespace zapvane

@@ -1,0 +1,93 @@
+// The learn capture: one command of a user device recorded from the device's
+// own remote control. The port is opened at 115200 baud; the worker polls it
+// as fast as it can, counting the characters each poll returns and noting the
+// counter after it, from the first character for one second or 91 polls;
+// then it rebuilds the marks and gaps (capture_conversion.h) into the slot
+// being learned, closes the port, repaints, beeps and hands control back to
+// the learning workflow with a synchronous window command.
+//
+// Threads: openForLearning runs on the window thread; the capture on the
+// learn worker thread, which is the port's only user until it closes it.
+// captureStop (set by closePort) is the only way to end a capture early.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+#include "core/remote_core.h"
+#include "ir/ir_port.h"
+#include "ir/pulse_timer.h"
+#include "learn/capture_conversion.h"
+#include "platform/beeper.h"
+#include "platform/thread_priority.h"
+
+namespace zapvane {
+
+inline constexpr uint32_t kLearnBaudRate = 115200;
+inline constexpr uint32_t kLearnQueueBytes = 1000;
+inline constexpr size_t kPollBytes = 100;
+inline constexpr int kDrainReads = 30;
+inline constexpr int kLearningSchedulingHint = 200;
+
+// The window commands a capture reports with: show the Learn function dialog
+// again, or first ask for the name of the shift-page command just learned.
+inline constexpr int32_t kReportLearnDialog = 20;
+inline constexpr int32_t kReportNameCommand = 21;
+
+// What the capture asks of the window; each call returns once the window
+// thread has handled it (dialogs included).
+class LearnWindow {
+ public:
+  virtual ~LearnWindow() = default;
+  virtual void updateMenuStates() = 0;
+  virtual void repaintNow() = 0;
+  virtual void command(int32_t id) = 0;
+};
+
+struct LearnContext {
+  RemoteCore& core;
+  IrPort& port;
+  PulseTimer& timer;
+  ThreadPriority& priority;
+  Beeper& beeper;
+  LearnWindow& window;
+};
+
+// How a capture ended.
+enum class CaptureEnd { stored, stopped };
+
+// The capture on the calling thread, start to end.
+// REQUIRES: the port is open for learning; learnSlot and editedUserDevice
+// name an allocated slot.
+CaptureEnd runLearnCapture(const LearnContext& context, std::atomic<bool>& waitingForSignal);
+
+// Opens the port for learning and applies its settings; on failure shows
+// "Unable to open COMn:" and closes it again.
+bool openForLearning(IrPort& port);
+
+// Owns the learn worker thread.
+class LearnWorker {
+ public:
+  explicit LearnWorker(const LearnContext& context) : context_(context) {}
+  ~LearnWorker() { join(); }
+  LearnWorker(const LearnWorker&) = delete;
+  LearnWorker& operator=(const LearnWorker&) = delete;
+
+  // The learning tap: opens the port and starts the capture. False when the
+  // port cannot be opened (the user may tap again).
+  bool start();
+  void join();
+  bool running() const { return running_; }
+  // True from the start until the first character arrives: a capture that
+  // hears nothing may be abandoned.
+  bool waitingForSignal() const { return waitingForSignal_; }
+
+ private:
+  LearnContext context_;
+  std::thread thread_;
+  std::atomic<bool> running_{false};
+  std::atomic<bool> waitingForSignal_{false};
+};
+
+}  // namespace zapvane
