@@ -113,13 +113,24 @@ bool LearnWorker::start() {
   join();
   if (!openForLearning(context_.port)) return false;
   waitingForSignal_ = true;
+  abandoned_ = false;
   running_ = true;
   thread_ = std::thread([this] {
-    runLearnCapture(context_, waitingForSignal_);
+    const CaptureEnd end = runLearnCapture(context_, waitingForSignal_);
     waitingForSignal_ = false;
+    if (end == CaptureEnd::stopped && abandoned_) {
+      context_.port.closePort();
+      context_.window.repaintNow();
+      context_.window.command(kReportLearnDialog);
+    }
     running_ = false;
   });
   return true;
+}
+
+void LearnWorker::abandon() {
+  abandoned_ = true;
+  context_.port.captureStop = true;
 }
 
 void LearnWorker::join() {

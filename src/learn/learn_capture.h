@@ -78,6 +78,10 @@ class LearnWorker {
   // port cannot be opened (the user may tap again).
   bool start();
   void join();
+  // Stop learn while nothing has been heard yet: the capture ends, stores
+  // nothing, closes the port and reports back as if it had finished, so the
+  // workflow shows its Learn function dialog again.
+  void abandon();
   bool running() const { return running_; }
   // True from the start until the first character arrives: a capture that
   // hears nothing may be abandoned.
@@ -88,6 +92,7 @@ class LearnWorker {
   std::thread thread_;
   std::atomic<bool> running_{false};
   std::atomic<bool> waitingForSignal_{false};
+  std::atomic<bool> abandoned_{false};
 };
 
 }  // namespace zapvane

@@ -26,7 +26,8 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
 }  // namespace
 
 MainWindow::MainWindow(RemoteApp& app)
-    : app_(app), controller_({app.core, app.port, app.worker, app.idle, app.files, app.problems, *this}),
+    : app_(app),
+      controller_({app.core, app.port, app.worker, app.learnWorker, app.idle, app.files, app.problems, *this}),
       skin_(new SkinWidget(this)) {
   setWindowTitle(QStringLiteral("Zapvane"));
   setObjectName(QStringLiteral("Zapvane"));
@@ -52,10 +53,32 @@ MainWindow::MainWindow(RemoteApp& app)
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   app_.messages.attach(this);
   app_.problems.attachWindow(this);
+  app_.learnWindow.attach(&learnReports_);
+}
+
+void MainWindow::onWindowThread(const std::function<void()>& work) {
+  if (QThread::currentThread() == thread()) {
+    work();
+  } else {
+    QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
+  }
+}
+
+void MainWindow::LearnReports::updateMenuStates() {
+  window_.onWindowThread([this] { window_.updateMenuStates(); });
+}
+
+void MainWindow::LearnReports::repaintNow() {
+  window_.onWindowThread([this] { window_.repaintNow(); });
+}
+
+void MainWindow::LearnReports::command(int32_t id) {
+  window_.onWindowThread([this, id] { window_.controller_.command(id); });
 }
 
 MainWindow::~MainWindow() {
   if (!shutDown_) controller_.shutdown();
+  app_.learnWindow.attach(nullptr);
   app_.messages.attach(nullptr);
   app_.problems.attachWindow(nullptr);
 }
@@ -88,14 +111,9 @@ QAction* MainWindow::action(int32_t command) const {
 }
 
 void MainWindow::show(const Message& message) {
-  if (QThread::currentThread() == thread()) {
-    presentMessage(message);
-    return;
-  }
-  // From a worker: the box belongs to the window thread, and the worker
-  // waits until the user has closed it.
-  QMetaObject::invokeMethod(
-      this, [this, message] { presentMessage(message); }, Qt::BlockingQueuedConnection);
+  // From a worker, the box still belongs to the window thread, and the
+  // worker waits until the user has closed it.
+  onWindowThread([this, &message] { presentMessage(message); });
 }
 
 void MainWindow::showMessageBox(const Message& message) {

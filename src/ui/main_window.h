@@ -51,8 +51,23 @@ class MainWindow final : public QMainWindow, public WindowServices {
   void buildMenus();
   void showMessageBox(const Message& message);
 
+  // A capture's reports, run on the window thread; the learn worker waits
+  // for each, dialogs included.
+  class LearnReports final : public LearnWindow {
+   public:
+    explicit LearnReports(MainWindow& window) : window_(window) {}
+    void updateMenuStates() override;
+    void repaintNow() override;
+    void command(int32_t id) override;
+
+   private:
+    MainWindow& window_;
+  };
+  void onWindowThread(const std::function<void()>& work);
+
   RemoteApp& app_;
   RemoteController controller_;
+  LearnReports learnReports_{*this};
   SkinWidget* skin_;
   std::map<int32_t, QAction*> actions_;
   bool shutDown_ = false;

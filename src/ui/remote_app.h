@@ -17,6 +17,7 @@
 #include "ir/ir_port.h"
 #include "ir/pulse_timer.h"
 #include "ir/transmit_worker.h"
+#include "learn/learn_capture.h"
 #include "platform/beeper.h"
 #include "platform/idle_timeouts.h"
 #include "platform/messages.h"
@@ -35,6 +36,18 @@ class ForwardingMessages final : public MessageSink {
 
  private:
   std::atomic<MessageSink*> target_{nullptr};
+};
+
+// Passes a capture's reports to the window once it exists.
+class ForwardingLearnWindow final : public LearnWindow {
+ public:
+  void attach(LearnWindow* target) { target_ = target; }
+  void updateMenuStates() override;
+  void repaintNow() override;
+  void command(int32_t id) override;
+
+ private:
+  std::atomic<LearnWindow*> target_{nullptr};
 };
 
 // The platform services the app runs on; the program passes the real ones.
@@ -64,6 +77,8 @@ class RemoteApp {
   IrPort port;
   IdleTimeouts idle;
   TransmitWorker worker;
+  ForwardingLearnWindow learnWindow;
+  LearnWorker learnWorker;
 };
 
 }  // namespace zapvane

@@ -1,6 +1,7 @@
 #include "ui/remote_controller.h"
 
 #include "ir/auto_adjust.h"
+#include "learn/user_devices.h"
 #include <algorithm>
 
 #include "storage/settings_file.h"
@@ -66,8 +67,14 @@ void RemoteController::penDown(uint16_t x, uint16_t y) {
   core.pen.pressedButton = r;
 
   if (core.learning.learningMode) {
-    // A command tap starts a learn capture; the device cannot change.
-    if (r == kHitPreviousDevice || r == kHitNextDevice || r >= 0) return;
+    if (r == kHitPreviousDevice || r == kHitNextDevice) return;  // the device cannot change
+    if (r >= 0) {
+      // The highlight stays until the capture repaints.
+      window.invertHotSpot(r);
+      chooseLearnSlot(core, r, shiftPage, core.pen.shiftCommand);
+      parts_.learnWorker.start();
+      return;
+    }
   }
   if (!shiftPage && r > device.commandCount - 1) return;
 
@@ -135,7 +142,14 @@ void RemoteController::command(int32_t id) {
       break;
     case cmdStartLearn: window.runDialog(DialogId::userDevices); break;
     case cmdStopLearn:
-      if (core.learning.learningMode && !core.learning.captureRunning) window.runDialog(DialogId::learnFunction);
+      if (!core.learning.learningMode) break;
+      if (core.learning.captureRunning) {
+        // A capture that has heard nothing yet may be left: it reports back
+        // with command 20, which shows the Learn function dialog.
+        if (parts_.learnWorker.waitingForSignal()) parts_.learnWorker.abandon();
+        break;
+      }
+      window.runDialog(DialogId::learnFunction);
       break;
     case cmdLearnDialog:
       core.current.device = &core.catalogue.userDevices[static_cast<size_t>(core.learning.editedUserDevice.load())];
@@ -183,6 +197,8 @@ void RemoteController::shutdown() {
   core.autoAdjustActive = false;
   core.pen.buttonHeld = false;
   parts_.worker.join();
+  parts_.port.captureStop = true;  // a capture still listening ends, storing nothing
+  parts_.learnWorker.join();
   parts_.port.closePort();
   freeLearnedSlots(core.buffers, core.catalogue);
   parts_.window.sleepMilliseconds(kShutdownPauseMs);

@@ -17,6 +17,7 @@
 #include "core/remote_core.h"
 #include "ir/ir_port.h"
 #include "ir/transmit_worker.h"
+#include "learn/learn_capture.h"
 #include "platform/idle_timeouts.h"
 #include "ui/skin_layouts.h"
 #include "ui/window_services.h"
@@ -25,8 +26,8 @@ namespace zapvane {
 
 // Command identifiers of the menus and of the workers' reports.
 enum Command : int32_t {
-  cmdLearnDialog = 20,
-  cmdNameCommand = 21,
+  cmdLearnDialog = kReportLearnDialog,
+  cmdNameCommand = kReportNameCommand,
   cmdAbout = 40010,
   cmdExit = 40011,
   cmdSelectDevices = 40013,
@@ -58,6 +59,7 @@ struct ControllerParts {
   RemoteCore& core;
   IrPort& port;
   TransmitWorker& worker;
+  LearnWorker& learnWorker;
   IdleTimeouts& idle;
   const DataFiles& files;
   ProblemReporter& problems;
@@ -75,6 +77,10 @@ class RemoteController {
   // Stops a running worker, closes the port, frees the learned signals and
   // pauses before the window goes.
   void shutdown();
+
+  // The user devices dialog's Add new / Modify, the Learn function dialog's
+  // buttons and Command properties' OK run in the learning dialogs; the
+  // capture's own reports arrive as commands 20 and 21.
 
  private:
   bool selectionEmptyOutsideLearning() const;

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,11 @@ class SimPortOpener final : public PortOpener {
       return nullptr;
     }
     auto sim = std::make_unique<SimTransmitter>(counter_, "");
+    if (remote) {
+      // Polls cost virtual time, as real ones take real time.
+      sim->setReadCost(&counter_, 20'000);
+      sim->pointRemote(*remote, counter_.elapsedNanoseconds() + remoteDelayNanoseconds);
+    }
     sim->onFrame = [this](const std::vector<Burst>& bursts) {
       frames.push_back(bursts);
       ++frameCount;
@@ -42,6 +48,10 @@ class SimPortOpener final : public PortOpener {
     opened = sim.get();
     return sim;
   }
+
+  // A remote control pointed at every port opened from now on.
+  std::optional<RemoteSignal> remote;
+  int64_t remoteDelayNanoseconds = 100'000'000;
 
   std::vector<std::string> requested;
   std::vector<std::vector<Burst>> frames;  // read only once the sending thread is joined

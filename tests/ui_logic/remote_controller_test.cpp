@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "learn/user_devices.h"
 #include "storage/settings_file.h"
 #include "support/fakes.h"
 
@@ -27,6 +28,16 @@ class RecordingWindow final : public WindowServices {
   void destroyWindow() override { calls += "destroy "; }
   std::string take() { return std::exchange(calls, ""); }
   std::string calls;
+};
+
+// A capture's reports, kept for the test thread to look at after a join.
+class RecordingLearnWindow final : public LearnWindow {
+ public:
+  void updateMenuStates() override {}
+  void repaintNow() override { ++repaints; }
+  void command(int32_t id) override { reported.push_back(id); }
+  std::atomic<int> repaints{0};
+  std::vector<int32_t> reported;
 };
 
 // Window position of the centre of a hot spot.
@@ -48,6 +59,8 @@ class RemoteControllerTest : public ::testing::Test {
   void TearDown() override {
     core.pen.buttonHeld = false;
     worker.join();
+    port.captureStop = true;
+    learnWorker.join();
     std::filesystem::remove_all(dir);
   }
 
@@ -79,9 +92,11 @@ class RemoteControllerTest : public ::testing::Test {
   testing::CountingBeeper beeper;
   IdleTimeouts idle;
   TransmitWorker worker{{core, port, timer, sleeper, priority, beeper, idle, window}};
+  RecordingLearnWindow learnWindow;
+  LearnWorker learnWorker{{core, port, timer, priority, beeper, learnWindow}};
   std::ostringstream err;
   ProblemReporter problems{err, "test"};
-  RemoteController controller{{core, port, worker, idle, files, problems, window}};
+  RemoteController controller{{core, port, worker, learnWorker, idle, files, problems, window}};
 };
 
 TEST_F(RemoteControllerTest, EmptySelectionOpensSelectDevicesAndShowsTheBareSkin) {
@@ -248,6 +263,59 @@ TEST_F(RemoteControllerTest, ShutdownStopsTheWorkerBeforeThePortGoes) {
   EXPECT_FALSE(worker.running());
   EXPECT_FALSE(port.portBusy);
   EXPECT_NE(window.take().find("sleep(500)"), std::string::npos);
+}
+
+class LearningTapTest : public RemoteControllerTest {
+ protected:
+  void SetUp() override {
+    RemoteControllerTest::SetUp();
+    ASSERT_EQ(createUserDevice(core, u"Hi-fi", kVcrSkin), CreateResult::created);
+    core.current.device = &core.catalogue.userDevices[0];
+  }
+};
+
+TEST_F(LearningTapTest, CommandTapCapturesIntoItsSlotAndReportsBack) {
+  opener.remote = RemoteSignal{{560, 1690, 560}, 40'000};
+  tap(vcrLayout, 14);  // F2 of a VCR skin: command 14, label slot 1
+  EXPECT_EQ(window.take(), "invert(14) ");
+  EXPECT_EQ(core.learning.learnSlot, 14);
+  EXPECT_EQ(core.learning.labelSlot, 1);
+  learnWorker.join();
+  EXPECT_EQ(learnWindow.reported, (std::vector<int32_t>{cmdNameCommand}));  // 14 is past the 13 main commands
+  EXPECT_FALSE(core.buffers.signalRows[0][14]->empty());
+  EXPECT_FALSE(port.portBusy);
+}
+
+TEST_F(LearningTapTest, TapsWhileCapturingAndDeviceButtonsAreIgnored) {
+  tap(vcrLayout, 5);  // no remote: the capture listens on
+  window.take();
+  tap(vcrLayout, 6);
+  tap(vcrLayout, kHitNextDevice);
+  EXPECT_EQ(window.take(), "");
+  EXPECT_EQ(core.learning.learnSlot, 5);
+}
+
+TEST_F(LearningTapTest, StopLearnLeavesACaptureThatHearsNothingAndShowsLearnFunction) {
+  tap(vcrLayout, 5);
+  while (!core.learning.captureRunning) std::this_thread::yield();
+  controller.command(cmdStopLearn);
+  learnWorker.join();
+  EXPECT_EQ(learnWindow.reported, (std::vector<int32_t>{cmdLearnDialog}));
+  EXPECT_TRUE(core.buffers.signalRows[0][5]->empty());
+  EXPECT_FALSE(port.portBusy);
+  EXPECT_FALSE(core.learning.captureRunning);
+  EXPECT_TRUE(core.learning.learningMode);
+}
+
+TEST_F(LearningTapTest, CommandTwentyShowsTheEditedDeviceAndLearnFunction) {
+  select({0});
+  core.current.device = &core.catalogue.builtIn[0];
+  controller.command(cmdLearnDialog);
+  EXPECT_EQ(core.current.device.load(), &core.catalogue.userDevices[0]);
+  EXPECT_EQ(core.current.catalogueIndex, 0);  // the shown device, not the catalogue position, changes
+  EXPECT_EQ(window.take(), "repaint dialog(139) ");
+  controller.command(cmdNameCommand);
+  EXPECT_EQ(window.take(), "dialog(141) repaint dialog(139) ");
 }
 
 }  // namespace
