@@ -1,6 +1,7 @@
 #include "platform/ports_config.h"
 
 #include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -10,6 +11,8 @@
 namespace zapvane {
 
 namespace {
+
+constexpr int64_t kSimRemoteDelayNanoseconds = 100'000'000;
 
 std::string trim(const std::string& s) {
   const auto first = s.find_first_not_of(" \t\r");
@@ -60,6 +63,14 @@ PortsConfig parsePortsConfig(const std::string& text) {
     if (key == "Port") {
       config.port = parseInt(value);
       if (!config.port) config.warnings.push_back("line " + std::to_string(lineNumber) + ": Port is not a number");
+    } else if (key == "SimRemote") {
+      config.simRemote = value;
+    } else if (key == "SimRemoteGap") {
+      config.simRemoteGapMs = parseInt(value);
+      if (!config.simRemoteGapMs || *config.simRemoteGapMs < 0) {
+        config.simRemoteGapMs.reset();
+        config.warnings.push_back("line " + std::to_string(lineNumber) + ": SimRemoteGap is not a number of ms");
+      }
     } else if (key.size() == 4 && key.compare(0, 3, "COM") == 0 && key[3] >= '1' && key[3] <= '4') {
       config.com[static_cast<size_t>(key[3] - '1')] = value;
     } else {
@@ -83,7 +94,28 @@ std::unique_ptr<SerialDevice> ConfiguredPortOpener::open(const std::string& name
     error = "no device configured for " + name;
     return nullptr;
   }
-  if (backend == kSimBackend) return std::make_unique<SimTransmitter>(counter_, simLogPath_);
+  if (backend == kSimBackend) {
+    auto sim = std::make_unique<SimTransmitter>(counter_, simLogPath_);
+    if (config_.simRemote) {
+      std::ifstream in(*config_.simRemote);
+      std::stringstream text;
+      text << in.rdbuf();
+      RemoteSignal signal;
+      std::string problem;
+      if (!in || !parseRemoteSignal(text.str(), signal, problem)) {
+        // Sending does not need the remote; say why learning will hear nothing.
+        std::fprintf(stderr, "zapvane: SimRemote %s: %s\n", config_.simRemote->c_str(),
+                     in ? problem.c_str() : "cannot be read");
+        return sim;
+      }
+      if (config_.simRemoteGapMs) signal.repeatPauseMicroseconds = int64_t{*config_.simRemoteGapMs} * 1000;
+      const int64_t ticks = counter_.now();
+      const int64_t frequency = counter_.frequency();
+      const int64_t nowNs = ticks / frequency * 1'000'000'000 + ticks % frequency * 1'000'000'000 / frequency;
+      sim->pointRemote(std::move(signal), nowNs + kSimRemoteDelayNanoseconds);
+    }
+    return sim;
+  }
   return openTermiosDevice(backend, error);
 }
 

@@ -6,6 +6,8 @@
 //   Port=1
 //   COM1=sim
 //   COM2=/dev/ttyUSB0
+//   SimRemote=/home/me/tv-power.pulses   (learning without hardware)
+//   SimRemoteGap=50
 //
 // COM1 is the simulated transmitter unless the file says otherwise; COM2 to
 // COM4 have no device unless named, so opening them fails as it would on a
@@ -30,6 +32,10 @@ inline constexpr const char* kSimBackend = "sim";
 struct PortsConfig {
   std::optional<int32_t> port;                                      // Port=N, 1-based
   std::array<std::optional<std::string>, kConfigurablePorts> com;   // COM1..COM4
+  // A mode2 pulse file the simulated receiver plays as a held remote, from
+  // 0.1 s after the port opens, repeated after SimRemoteGap ms (default 50).
+  std::optional<std::string> simRemote;
+  std::optional<int32_t> simRemoteGapMs;
   std::vector<std::string> warnings;                                // lines not understood
 
   // "sim", a device path, or empty for no device. COM1 defaults to "sim".

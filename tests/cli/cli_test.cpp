@@ -239,5 +239,57 @@ TEST_F(CliDataTest, SendFailuresAndBadArguments) {
   EXPECT_EQ(cli({"monitor"}).code, 0);  // nothing sent yet
 }
 
+TEST_F(CliDataTest, NewDevicesJoinTheCatalogueAndTheSelection) {
+  const CliRun made = cli({"new-device", "Hi-fi", "--skin", "vcr"});
+  ASSERT_EQ(made.code, 0) << made.err;
+  EXPECT_EQ(made.out, "38\n");
+  EXPECT_NE(cli({"devices"}).out.find("\n38\tHi-fi\tuser\tvcr\t23\t10\n"), std::string::npos);
+  EXPECT_EQ(cli({"selection"}).out, "38\n");
+  EXPECT_EQ(std::filesystem::file_size(dir + "/remotes.usr"), 24u + 22028u);
+  const CliRun empty = cli({"new-device", "", "--skin", "tv"});
+  EXPECT_EQ(empty.code, 2);
+  EXPECT_NE(empty.err.find("Enter device name!!!"), std::string::npos);
+  EXPECT_EQ(cli({"new-device", "TV", "--skin", "sat"}).code, 2);
+  EXPECT_EQ(cli({"new-device", "TV"}).code, 2);
+}
+
+TEST_F(CliDataTest, ThirtyUserDevicesAreTheLimit) {
+  for (int i = 1; i <= 30; ++i) ASSERT_EQ(cli({"new-device", "D" + std::to_string(i), "--skin", "tv"}).code, 0) << i;
+  const CliRun full = cli({"new-device", "One more", "--skin", "tv"});
+  EXPECT_EQ(full.code, 1);
+  EXPECT_NE(full.err.find("User devices limit!!!"), std::string::npos);
+  EXPECT_EQ(countLines(cli({"devices"}).out), 68);
+}
+
+TEST_F(CliDataTest, LabelsAreCutTo13AndOnlyUserDevicesTakeThem) {
+  ASSERT_EQ(cli({"new-device", "Hi-fi", "--skin", "tv"}).code, 0);
+  ASSERT_EQ(cli({"label", "Hi-fi", "2", "Input selection long"}).code, 0);
+  RemoteCore core;
+  startCatalogue(core);
+  StderrMessages messages;
+  loadUserDevices(core.catalogue, core.buffers, dir + "/remotes.usr", messages);
+  ASSERT_EQ(core.catalogue.userCount, 1);
+  EXPECT_EQ(std::u16string(core.catalogue.userDevices[0].labelTable[2]), u"Input selecti");
+  EXPECT_EQ(cli({"label", "0", "2", "x"}).code, 2);
+  EXPECT_EQ(cli({"label", "38", "10", "x"}).code, 2);
+}
+
+TEST_F(CliDataTest, LearningFromAPulseFileIsRepeatable) {
+  ASSERT_EQ(cli({"new-device", "Hi-fi", "--skin", "tv"}).code, 0);
+  const std::string pulses = dir + "/toshiba.pulses";
+  std::ofstream(pulses) << cli({"pulses", "TOSHIBA - TV", "0"}).out;
+  const CliRun first = cli({"learn", "Hi-fi", "3", "--from-pulses", pulses, "--gap", "60"});
+  ASSERT_EQ(first.code, 0) << first.err;
+  const std::string learned = cli({"frame", "Hi-fi", "3"}).out;
+  EXPECT_TRUE(startsWith(learned, "stamp\nburst 39\n")) << learned;  // the 8.8 ms header
+  ASSERT_EQ(cli({"learn", "Hi-fi", "3", "--from-pulses", pulses, "--gap", "60"}).out, first.out);
+  EXPECT_EQ(cli({"frame", "Hi-fi", "3"}).out, learned);
+  EXPECT_EQ(cli({"learn", "SONY - TV", "3", "--from-pulses", pulses}).code, 2);
+  EXPECT_EQ(cli({"learn", "Hi-fi", "27", "--from-pulses", pulses}).code, 1);
+  EXPECT_EQ(cli({"learn", "Hi-fi", "3", "--gap", "5"}).code, 2);
+  std::ofstream(dir + "/empty.pulses") << "# nothing\n";
+  EXPECT_EQ(cli({"learn", "Hi-fi", "3", "--from-pulses", dir + "/empty.pulses"}).code, 2);
+}
+
 }  // namespace
 }  // namespace zapvane::cli

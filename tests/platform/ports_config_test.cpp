@@ -1,6 +1,9 @@
 // ports.conf: which backend stands behind each port name.
 #include "platform/ports_config.h"
 
+#include <cstdio>
+#include <fstream>
+
 #include <gtest/gtest.h>
 
 #include "platform/sim_transmitter.h"
@@ -48,6 +51,27 @@ TEST(ConfiguredPortOpener, OpensTheSimulatorAndRefusesPortsWithoutDevice) {
     EXPECT_EQ(opener.open(name, error), nullptr) << name;
     EXPECT_FALSE(error.empty()) << name;
   }
+}
+
+}  // namespace
+}  // namespace zapvane
+
+namespace zapvane {
+namespace {
+
+TEST(ConfiguredPortOpener, SimRemoteIsHeardByTheSimulatedReceiver) {
+  const std::string pulses = ::testing::TempDir() + "zapvane-sim-remote.pulses";
+  { std::ofstream(pulses) << "pulse 560\nspace 1690\npulse 560\n"; }
+  VirtualCounter clock;
+  ConfiguredPortOpener opener(parsePortsConfig("SimRemote=" + pulses + "\nSimRemoteGap=40\n"), clock, "");
+  std::string error;
+  auto port = opener.open("COM1:", error);
+  ASSERT_NE(port, nullptr);
+  uint8_t buffer[100];
+  EXPECT_EQ(port->read(buffer, sizeof buffer), 0);  // the remote is pressed 0.1 s after opening
+  clock.advanceNanoseconds(100'000'000 + 625'000);
+  EXPECT_EQ(port->read(buffer, sizeof buffer), 8);  // 560 us of light: a FIFO load
+  std::remove(pulses.c_str());
 }
 
 }  // namespace
