@@ -1,368 +1,322 @@
-// bench_burst_timing: how late each burst of a frame starts on the real clock.
+// bench_burst_timing: how late bursts start on the real clock, and how
+// steadily a held button repeats.
 //
-// Frames of several built-in devices go through the real frame encoder, the
-// real pulse timer on CLOCK_MONOTONIC_RAW and the simulated transmitter (no
-// log), exactly as a held button sends them. A burst's ideal start is the
-// moment the wait before it expired (burstStart + waitTicks of its target);
-// its actual start is the tick the transmitter stamped when the write began.
-// The difference is what a receiver sees as a stretched space, so its tail
-// (p99, max) matters more than its median. The first burst of a frame
-// follows no wait and has no figure.
-//
-// Two runs: the machine as it is, then with a thread spinning on another
-// core. The timing thread asks for SCHED_FIFO around each frame and sleeps
-// 10 ms at normal priority between frames, as the transmit worker does; the
-// gap between frames is left out because no burst follows it.
-//
-// Everything runs on the main thread except the load spinner.
+// Two kinds of run, each once on the machine as it is and once with a thread
+// spinning on the other core:
+// - frames of several built-in devices sent one after another by this
+//   thread, burst lateness against each wait's deadline
+//   (frame_lateness_run.h);
+// - a button held through the real transmit worker, its own thread, sleeps
+//   and priorities: the period error of each repetition and the burst
+//   lateness within its frames (held_button_run.h).
+// Lateness is what a receiver sees as a stretched space, so its tail (p99,
+// max) matters more than its median.
 
-#include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <memory>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include "catalogue/text.h"
 #include "core/remote_core.h"
-#include "ir/frame_encoder.h"
-#include "ir/frame_primitives.h"
-#include "ir/ir_port.h"
-#include "ir/pulse_timer.h"
-#include "platform/messages.h"
+#include "device_lookup.h"
+#include "frame_lateness_run.h"
+#include "held_button_run.h"
+#include "machine_load.h"
 #include "platform/performance_counter.h"
-#include "platform/sim_transmitter.h"
-#include "platform/thread_priority.h"
+#include "sample_summary.h"
 
-namespace zapvane {
+namespace zapvane::bench {
 namespace {
 
 // Each chosen for a different frame shape: 12-bit with header, 48-bit,
 // 32-bit with trailer and two tails, no header, 42-bit.
-constexpr const char* kDeviceNames[] = {"SONY - TV", "PANASONIC - TV", "TOSHIBA - TV", "MITSUBISHI - TV",
-                                        "AIWA - audio"};
+const std::vector<const char*> kFrameDevices = {"SONY - TV", "PANASONIC - TV", "TOSHIBA - TV", "MITSUBISHI - TV",
+                                                "AIWA - audio"};
 constexpr int kCommandsPerDevice = 4;
 // About 8.5 s per run: these frames average some 60 ms, plus the 10 ms pause.
 constexpr int kDefaultFrames = 120;
 constexpr int kMaxFrames = 100'000;
-constexpr auto kPauseBetweenFrames = std::chrono::milliseconds(10);
-constexpr int64_t kNoDeadline = INT64_MIN;
-constexpr double kAimMicroseconds = 5.0;
-// Far above the writes of one frame, so recording never allocates mid-frame.
-constexpr size_t kWritesReserved = 4096;
 
-// Passes every primitive through to the port and the timer, and remembers,
-// for each write, the deadline of the last wait before it.
-class DeadlineRecorder final : public FramePrimitives {
- public:
-  DeadlineRecorder(PulseTimer& timer, IrPort& port) : timer_(timer), inner_(timer, port) {
-    idealStarts_.reserve(kWritesReserved);
-  }
-
-  void beginFrame() {
-    idealStarts_.clear();
-    deadline_ = kNoDeadline;
-  }
-
-  void markStamp() override { inner_.markStamp(); }
-
-  void writeBurst(int32_t bytes) override {
-    inner_.writeBurst(bytes);
-    // Bookkeeping after the write, so it never sits between a wait's end and
-    // the burst it measures. A burst longer than the buffer is several
-    // writes; only the first follows the wait.
-    for (int32_t left = bytes; left > 0; left -= kBurstBufferBytes) {
-      idealStarts_.push_back(deadline_);
-      deadline_ = kNoDeadline;
-    }
-  }
-
-  void waitSince(int32_t microseconds) override {
-    deadline_ = timer_.burstStart() + static_cast<int64_t>(timer_.waitTicks(microseconds));
-    inner_.waitSince(microseconds);
-  }
-
-  int32_t markToBytes(int32_t microseconds) const override { return inner_.markToBytes(microseconds); }
-
-  // One entry per write the port made this frame; kNoDeadline where no wait
-  // preceded it.
-  const std::vector<int64_t>& idealStarts() const { return idealStarts_; }
-
- private:
-  PulseTimer& timer_;
-  PortPrimitives inner_;
-  int64_t deadline_ = kNoDeadline;
-  std::vector<int64_t> idealStarts_;
-};
-
-// Hands out a simulated transmitter without a log and keeps sight of it.
-class SimOpener final : public PortOpener {
- public:
-  explicit SimOpener(PerformanceCounter& counter) : counter_(counter) {}
-  std::unique_ptr<SerialDevice> open(const std::string&, std::string&) override {
-    auto sim = std::make_unique<SimTransmitter>(counter_, std::string());
-    opened_ = sim.get();
-    return sim;
-  }
-  SimTransmitter* opened() const { return opened_; }
-
- private:
-  PerformanceCounter& counter_;
-  SimTransmitter* opened_ = nullptr;
-};
-
-// Keeps the other core busy for its lifetime. Normal priority, unpinned: the
-// scheduler places it as it would any competing process.
-class OtherCoreLoad {
- public:
-  OtherCoreLoad() : thread_([this] { spin(); }) {}
-  ~OtherCoreLoad() {
-    stop_ = true;
-    thread_.join();
-  }
-  OtherCoreLoad(const OtherCoreLoad&) = delete;
-  OtherCoreLoad& operator=(const OtherCoreLoad&) = delete;
-
- private:
-  void spin() {
-    volatile uint64_t sink = 0;
-    while (!stop_.load(std::memory_order_relaxed)) sink = sink + 1;
-  }
-
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
-
-struct Target {
-  DeviceProfile* device;
+struct HeldTarget {
+  const char* deviceName;
   int32_t command;
 };
+// A short frame, a long one and one with two tails, repeating about every
+// 50, 150 and 215 ms: most of each repetition is busy-waiting.
+constexpr HeldTarget kHeldTargets[] = {{"SONY - TV", 1}, {"PANASONIC - TV", 0}, {"TOSHIBA - TV", 0}};
+// With the frame runs, the default run stays under 40 s.
+constexpr int kDefaultHoldMilliseconds = 3000;
+constexpr int kMaxHoldMilliseconds = 600'000;
 
-struct RunResult {
-  int frames = 0;
-  int realtimeFrames = 0;  // frames timed under SCHED_FIFO
-  double otherCores = -1;  // CPU that other processes used meanwhile, in cores; < 0 unknown
-  std::vector<int64_t> latenessTicks;
+constexpr double kAimMicroseconds = 5.0;
+
+struct Options {
+  int frames = kDefaultFrames;
+  int holdMilliseconds = kDefaultHoldMilliseconds;
 };
 
-// CPU seconds the whole machine and this process have used so far, to tell
-// how busy the rest of the machine was during a run: an "idle" run on a
-// machine that was compiling would otherwise pass for a slow timer.
-struct CpuUse {
-  double machineSeconds = -1;  // < 0 when /proc/stat cannot be read
-  double ownSeconds = 0;
-  std::chrono::steady_clock::time_point at;
+struct HeldRow {
+  const HeldTarget* target;
+  HeldButtonResult result;
 };
 
-CpuUse sampleCpuUse() {
-  CpuUse use;
-  use.at = std::chrono::steady_clock::now();
-  if (std::FILE* stat = std::fopen("/proc/stat", "r")) {
-    unsigned long long user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0;
-    if (std::fscanf(stat, "cpu %llu %llu %llu %llu %llu %llu %llu", &user, &nice, &system, &idle, &iowait, &irq,
-                    &softirq) == 7) {
-      const auto busyTicks = static_cast<double>(user + nice + system + irq + softirq);
-      use.machineSeconds = busyTicks / static_cast<double>(sysconf(_SC_CLK_TCK));
-    }
-    std::fclose(stat);
-  }
-  rusage own{};
-  getrusage(RUSAGE_SELF, &own);
-  use.ownSeconds = static_cast<double>(own.ru_utime.tv_sec + own.ru_stime.tv_sec) +
-                   static_cast<double>(own.ru_utime.tv_usec + own.ru_stime.tv_usec) * 1e-6;
-  return use;
+struct Condition {
+  const char* label;
+  FrameRunResult frames;
+  std::vector<HeldRow> held;
+};
+
+const char* fifoWord(int granted, int asked) { return granted == asked ? "yes" : granted == 0 ? "no" : "partly"; }
+
+// "?" for a figure the machine could not tell (< 0).
+std::string knownText(double value, int decimals) {
+  char text[24] = "?";
+  if (value >= 0) std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
 }
 
-double otherCores(const CpuUse& before, const CpuUse& after) {
-  if (before.machineSeconds < 0 || after.machineSeconds < 0) return -1;
-  const double wall = std::chrono::duration<double>(after.at - before.at).count();
-  const double others = (after.machineSeconds - before.machineSeconds) - (after.ownSeconds - before.ownSeconds);
-  return wall > 0 ? std::max(0.0, others / wall) : -1;
+void printFigures(const SampleSummary& s) {
+  std::printf(" %9.3f %9.3f %9.3f %10.3f", s.min, s.p50, s.p99, s.max);
 }
 
-DeviceProfile* findDevice(RemoteCore& core, const char* name) {
-  for (int32_t i = 0; i < core.catalogue.catalogueCount; ++i) {
-    DeviceProfile* device = core.catalogue.entries[static_cast<size_t>(i)];
-    if (utf16ToUtf8(device->name.data(), device->name.size()) == name) return device;
-  }
-  return nullptr;
-}
-
-std::vector<Target> chooseTargets(RemoteCore& core) {
-  std::vector<Target> targets;
-  for (const char* name : kDeviceNames) {
-    DeviceProfile* device = findDevice(core, name);
-    if (device == nullptr) {
-      std::fprintf(stderr, "bench_burst_timing: no device '%s' in the catalogue\n", name);
-      return {};
-    }
-    int taken = 0;
-    for (int32_t command = 0; command < device->commandCount && taken < kCommandsPerDevice; ++command) {
-      if (!commandExists(command, *device)) continue;
-      targets.push_back({device, command});
-      ++taken;
-    }
-  }
-  return targets;
-}
-
-// Sends `frames` frames, cycling through the targets, and collects the
-// lateness of every burst that follows a wait. Returns nothing when the
-// transmitter's bursts and the recorded writes disagree, which would make
-// every figure meaningless.
-std::optional<RunResult> timeFrames(RemoteCore& core, const std::vector<Target>& targets, int frames) {
-  MonotonicCounter counter;
-  PulseTimer timer(counter, core.adjustments);
-  timer.calibrateTimer();
-  SimOpener opener(counter);
-  StderrMessages messages;
-  IrPort port(opener, messages, core.settings);
-  if (!port.openForSending() || opener.opened() == nullptr) {
-    port.closePort();
-    return std::nullopt;
-  }
-  const SimTransmitter& sim = *opener.opened();
-  DeadlineRecorder recorder(timer, port);
-
-  RunResult result;
-  const CpuUse before = sampleCpuUse();
-  for (int frame = 0; frame < frames; ++frame) {
-    const Target& target = targets[static_cast<size_t>(frame) % targets.size()];
-    core.current.device = target.device;
-    recorder.beginFrame();
-    if (raiseToTimeCritical()) ++result.realtimeFrames;
-    sendFrame(recorder, *target.device, target.command);
-    dropToNormalPriority();
-
-    const std::vector<Burst>& bursts = sim.pendingBursts();
-    const std::vector<int64_t>& ideals = recorder.idealStarts();
-    if (bursts.size() != ideals.size()) {
-      std::fprintf(stderr, "bench_burst_timing: %zu bursts sent but %zu writes recorded\n", bursts.size(),
-                   ideals.size());
-      port.closePort();
-      return std::nullopt;
-    }
-    for (size_t i = 0; i < bursts.size(); ++i) {
-      if (ideals[i] != kNoDeadline) result.latenessTicks.push_back(bursts[i].startTick - ideals[i]);
-    }
-    ++result.frames;
-    port.frameDone();
-    std::this_thread::sleep_for(kPauseBetweenFrames);
-  }
-  result.otherCores = otherCores(before, sampleCpuUse());
-  port.closePort();
-  return result;
-}
-
-// Nearest rank: the smallest value with at least `fraction` of the sample at
-// or below it.
-int64_t percentile(const std::vector<int64_t>& sorted, double fraction) {
-  const auto rank = static_cast<size_t>(std::ceil(fraction * static_cast<double>(sorted.size())));
-  return sorted[std::clamp<size_t>(rank, 1, sorted.size()) - 1];
-}
-
-double toMicroseconds(int64_t ticks, int64_t frequency) {
-  return static_cast<double>(ticks) * 1e6 / static_cast<double>(frequency);
-}
-
-void printRow(const char* label, RunResult& run, int64_t frequency) {
-  const char* fifo = run.realtimeFrames == run.frames ? "yes" : run.realtimeFrames == 0 ? "no" : "partly";
-  char others[16] = "?";
-  if (run.otherCores >= 0) std::snprintf(others, sizeof others, "%.2f", run.otherCores);
-  std::vector<int64_t>& sample = run.latenessTicks;
-  std::printf("%-12s %-10s %6s %7d %8zu", label, fifo, others, run.frames, sample.size());
-  if (sample.empty()) {
+void printFrameRow(const char* label, const FrameRunResult& run, int64_t frequency) {
+  const SampleSummary s = summarize(run.latenessTicks, frequency, kAimMicroseconds);
+  std::printf("%-12s %-10s %6s %5s %7d %8zu", label, fifoWord(run.realtimeFrames, run.frames),
+              knownText(run.otherCores, 2).c_str(), knownText(run.stolenMs, 0).c_str(), run.frames, s.count);
+  if (s.count == 0) {
     std::printf("  (no burst followed a wait)\n");
     return;
   }
-  std::sort(sample.begin(), sample.end());
-  const auto overAim = std::count_if(sample.begin(), sample.end(), [frequency](int64_t ticks) {
-    return toMicroseconds(ticks, frequency) > kAimMicroseconds;
-  });
-  std::printf(" %9.3f %9.3f %9.3f %10.3f %6ld\n", toMicroseconds(sample.front(), frequency),
-              toMicroseconds(percentile(sample, 0.50), frequency), toMicroseconds(percentile(sample, 0.99), frequency),
-              toMicroseconds(sample.back(), frequency), static_cast<long>(overAim));
+  printFigures(s);
+  std::printf(" %6zu\n", s.overAim);
+}
+
+void printPeriodRow(const char* label, const char* device, const std::string& command, const std::string& fifo,
+                    const std::string& others, const std::string& stolen, const std::string& idealMs,
+                    const std::vector<int64_t>& errors, int64_t frequency) {
+  const SampleSummary s = summarize(errors, frequency, kAimMicroseconds);
+  std::printf("%-12s %-15s %3s %-12s %6s %5s %9s %7zu", label, device, command.c_str(), fifo.c_str(), others.c_str(),
+              stolen.c_str(), idealMs.c_str(), s.count);
+  if (s.count == 0) {
+    std::printf("  (a single repetition)\n");
+    return;
+  }
+  printFigures(s);
+  std::printf("\n");
+}
+
+void printHeldLatenessRow(const char* label, const char* device, const std::string& command, int frames,
+                          const std::vector<int64_t>& lateness, int64_t frequency) {
+  const SampleSummary s = summarize(lateness, frequency, kAimMicroseconds);
+  std::printf("%-12s %-15s %3s %7d %8zu", label, device, command.c_str(), frames, s.count);
+  if (s.count == 0) {
+    std::printf("  (no burst followed a wait)\n");
+    return;
+  }
+  printFigures(s);
+  std::printf(" %6zu\n", s.overAim);
+}
+
+void printOverrunRow(const char* label, const char* device, const std::string& command,
+                     const std::vector<int64_t>& overruns, int64_t frequency) {
+  const SampleSummary s = summarize(overruns, frequency, kAimMicroseconds);
+  std::printf("%-12s %-15s %3s %7zu", label, device, command.c_str(), s.count);
+  if (s.count == 0) {
+    std::printf("  (a single repetition)\n");
+    return;
+  }
+  printFigures(s);
+  std::printf("\n");
+}
+
+void printHeldTables(const std::vector<Condition>& conditions, int holdMilliseconds, int64_t frequency) {
+  std::printf("\nheld button through the transmit worker, %d ms per device; SCHED_FIFO: raises granted/asked\n"
+              "period error (frame start to next frame start, actual - ideal), microseconds;\n"
+              "ideal = frame + frame gap on the virtual clock + pause (extraDelay + 10 ms)\n",
+              holdMilliseconds);
+  std::printf("%-12s %-15s %3s %-12s %6s %5s %9s %7s %9s %9s %9s %10s\n", "run", "device", "cmd", "SCHED_FIFO",
+              "others", "steal", "ideal ms", "periods", "min", "p50", "p99", "max");
+  for (const Condition& condition : conditions) {
+    std::vector<int64_t> pooled;
+    int raises = 0;
+    int granted = 0;
+    for (const HeldRow& row : condition.held) {
+      const HeldButtonResult& r = row.result;
+      char fifo[32];
+      std::snprintf(fifo, sizeof fifo, "%s %d/%d", fifoWord(r.granted, r.raises), r.granted, r.raises);
+      char idealMs[16];
+      std::snprintf(idealMs, sizeof idealMs, "%.3f", toMicroseconds(r.idealPeriodTicks, frequency) / 1000.0);
+      printPeriodRow(condition.label, row.target->deviceName, std::to_string(row.target->command), fifo,
+                     knownText(r.otherCores, 2), knownText(r.stolenMs, 0), idealMs, r.periodErrorTicks, frequency);
+      pooled.insert(pooled.end(), r.periodErrorTicks.begin(), r.periodErrorTicks.end());
+      raises += r.raises;
+      granted += r.granted;
+    }
+    char fifo[32];
+    std::snprintf(fifo, sizeof fifo, "%s %d/%d", fifoWord(granted, raises), granted, raises);
+    printPeriodRow(condition.label, "all", "-", fifo, "-", "-", "-", pooled, frequency);
+  }
+
+  std::printf("\nburst start lateness within the held frames (actual - the deadline of the worker's wait\n"
+              "before it), microseconds\n");
+  std::printf("%-12s %-15s %3s %7s %8s %9s %9s %9s %10s %6s\n", "run", "device", "cmd", "frames", "bursts", "min",
+              "p50", "p99", "max", ">5us");
+  for (const Condition& condition : conditions) {
+    std::vector<int64_t> pooled;
+    int frames = 0;
+    for (const HeldRow& row : condition.held) {
+      const HeldButtonResult& r = row.result;
+      printHeldLatenessRow(condition.label, row.target->deviceName, std::to_string(row.target->command), r.frames,
+                           r.latenessTicks, frequency);
+      pooled.insert(pooled.end(), r.latenessTicks.begin(), r.latenessTicks.end());
+      frames += r.frames;
+    }
+    printHeldLatenessRow(condition.label, "all", "-", frames, pooled, frequency);
+  }
+
+  std::printf("\npause overrun (from the drop to normal priority after a frame's gap until time-critical\n"
+              "again after the pause, minus the pause), microseconds\n");
+  std::printf("%-12s %-15s %3s %7s %9s %9s %9s %10s\n", "run", "device", "cmd", "pauses", "min", "p50", "p99",
+              "max");
+  for (const Condition& condition : conditions) {
+    std::vector<int64_t> pooled;
+    for (const HeldRow& row : condition.held) {
+      printOverrunRow(condition.label, row.target->deviceName, std::to_string(row.target->command),
+                      row.result.pauseOverrunTicks, frequency);
+      pooled.insert(pooled.end(), row.result.pauseOverrunTicks.begin(), row.result.pauseOverrunTicks.end());
+    }
+    printOverrunRow(condition.label, "all", "-", pooled, frequency);
+  }
+}
+
+// Frames run, then each held button; nothing if any of them fails.
+std::optional<Condition> runCondition(const char* label, RemoteCore& core, const std::vector<FrameTarget>& targets,
+                                      const Options& options) {
+  std::optional<FrameRunResult> frames = timeFrames(core, targets, options.frames);
+  if (!frames) return std::nullopt;
+  Condition condition{label, std::move(*frames), {}};
+  for (const HeldTarget& target : kHeldTargets) {
+    DeviceProfile* device = findDevice(core, target.deviceName);
+    std::optional<HeldButtonResult> held =
+        holdButton(core, *device, target.command, std::chrono::milliseconds(options.holdMilliseconds));
+    if (!held) return std::nullopt;
+    condition.held.push_back({&target, std::move(*held)});
+  }
+  return condition;
+}
+
+bool heldTargetsExist(RemoteCore& core) {
+  for (const HeldTarget& target : kHeldTargets) {
+    DeviceProfile* device = findDevice(core, target.deviceName);
+    if (device == nullptr || !commandExists(target.command, *device)) {
+      std::fprintf(stderr, "bench_burst_timing: no command %d of '%s' in the catalogue\n", target.command,
+                   target.deviceName);
+      return false;
+    }
+  }
+  return true;
 }
 
 void printUsage(std::FILE* to) {
   std::fprintf(to,
-               "usage: bench_burst_timing [--frames N] [--help]\n"
+               "usage: bench_burst_timing [--frames N] [--hold-ms N] [--help]\n"
                "Measures how late each burst of a frame starts after the wait before it, on the\n"
-               "real clock with the simulated transmitter; once idle, once with another core busy.\n"
-               "  --frames N  frames per run, cycling through 5 devices x %d commands (default %d)\n"
-               "  --help      show this text\n",
-               kCommandsPerDevice, kDefaultFrames);
+               "real clock with the simulated transmitter, and how steadily a button held through\n"
+               "the transmit worker repeats; once idle, once with another core busy.\n"
+               "  --frames N   frames per frame run, cycling through 5 devices x %d commands (default %d)\n"
+               "  --hold-ms N  how long each of %zu buttons is held through the worker (default %d)\n"
+               "  --help       show this text\n",
+               kCommandsPerDevice, kDefaultFrames, std::size(kHeldTargets), kDefaultHoldMilliseconds);
 }
 
-// The frame count, 0 after --help, -1 on bad usage.
-int parseArguments(int argc, char** argv) {
-  int frames = kDefaultFrames;
+bool parseCount(const std::string& option, const std::string& value, int max, int& out) {
+  int parsed = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), parsed);
+  if (ec != std::errc() || end != value.data() + value.size() || parsed < 1 || parsed > max) {
+    std::fprintf(stderr, "bench_burst_timing: %s needs a number from 1 to %d, got '%s'\n", option.c_str(), max,
+                 value.c_str());
+    return false;
+  }
+  out = parsed;
+  return true;
+}
+
+// The options; nothing after --help (exit 0) or on bad usage (exit 2, which
+// `usageError` tells apart).
+std::optional<Options> parseArguments(int argc, char** argv, bool& usageError) {
+  Options options;
+  usageError = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    std::string value;
     if (arg == "--help") {
       printUsage(stdout);
-      return 0;
+      return std::nullopt;
     }
-    if (arg == "--frames") {
+    std::string option = arg;
+    std::string value;
+    if (const size_t equals = arg.find('='); arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+      option = arg.substr(0, equals);
+      value = arg.substr(equals + 1);
+    } else if (arg == "--frames" || arg == "--hold-ms") {
       value = i + 1 < argc ? argv[++i] : "";
-    } else if (arg.rfind("--frames=", 0) == 0) {
-      value = arg.substr(std::strlen("--frames="));
+    }
+    bool ok = false;
+    if (option == "--frames") {
+      ok = parseCount(option, value, kMaxFrames, options.frames);
+    } else if (option == "--hold-ms") {
+      ok = parseCount(option, value, kMaxHoldMilliseconds, options.holdMilliseconds);
     } else {
       std::fprintf(stderr, "bench_burst_timing: unexpected argument '%s'\n", arg.c_str());
       printUsage(stderr);
-      return -1;
     }
-    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), frames);
-    if (ec != std::errc() || end != value.data() + value.size() || frames < 1 || frames > kMaxFrames) {
-      std::fprintf(stderr, "bench_burst_timing: --frames needs a number from 1 to %d, got '%s'\n", kMaxFrames,
-                   value.c_str());
-      return -1;
+    if (!ok) {
+      usageError = true;
+      return std::nullopt;
     }
   }
-  return frames;
+  return options;
 }
 
 int run(int argc, char** argv) {
-  const int frames = parseArguments(argc, argv);
-  if (frames == 0) return 0;
-  if (frames < 0) return 2;
+  bool usageError = false;
+  const std::optional<Options> options = parseArguments(argc, argv, usageError);
+  if (!options) return usageError ? 2 : 0;
 
   RemoteCore core;
   startCatalogue(core);
-  const std::vector<Target> targets = chooseTargets(core);
-  if (targets.empty()) return 1;
+  const std::vector<FrameTarget> targets = chooseFrameTargets(core, kFrameDevices, kCommandsPerDevice);
+  if (targets.empty() || !heldTargetsExist(core)) return 1;
 
-  std::optional<RunResult> idle = timeFrames(core, targets, frames);
-  std::optional<RunResult> loaded;
-  if (idle) {
+  std::vector<Condition> conditions;
+  std::optional<Condition> idle = runCondition("idle", core, targets, *options);
+  if (!idle) return 1;
+  conditions.push_back(std::move(*idle));
+  {
     const OtherCoreLoad load;
-    loaded = timeFrames(core, targets, frames);
+    std::optional<Condition> loaded = runCondition("other busy", core, targets, *options);
+    if (!loaded) return 1;
+    conditions.push_back(std::move(*loaded));
   }
-  if (!idle || !loaded) return 1;
 
   const int64_t frequency = MonotonicCounter().frequency();
   std::printf("burst start lateness (actual - ideal), microseconds; %zu device/command pairs, %u cores;\n"
-              "others: CPU used by other processes during the run, in cores\n",
+              "others: CPU used by other processes during the run, in cores; steal: CPU time the\n"
+              "hypervisor took from the machine meanwhile, in ms (10 ms steps)\n",
               targets.size(), std::thread::hardware_concurrency());
-  std::printf("%-12s %-10s %6s %7s %8s %9s %9s %9s %10s %6s\n", "run", "SCHED_FIFO", "others", "frames", "bursts",
-              "min", "p50", "p99", "max", ">5us");
-  printRow("idle", *idle, frequency);
-  printRow("other busy", *loaded, frequency);
+  std::printf("%-12s %-10s %6s %5s %7s %8s %9s %9s %9s %10s %6s\n", "run", "SCHED_FIFO", "others", "steal", "frames",
+              "bursts", "min", "p50", "p99", "max", ">5us");
+  for (const Condition& condition : conditions) printFrameRow(condition.label, condition.frames, frequency);
+  printHeldTables(conditions, options->holdMilliseconds, frequency);
   return 0;
 }
 
 }  // namespace
-}  // namespace zapvane
+}  // namespace zapvane::bench
 
-int main(int argc, char** argv) { return zapvane::run(argc, argv); }
+int main(int argc, char** argv) { return zapvane::bench::run(argc, argv); }

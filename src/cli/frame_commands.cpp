@@ -4,7 +4,7 @@
 #include "ir/frame_encoder.h"
 #include "ir/frame_recorder.h"
 #include "ir/ir_port.h"
-#include "platform/sim_transmitter.h"
+#include "platform/sim_port_opener.h"
 #include "platform/virtual_counter.h"
 
 namespace zapvane::cli {
@@ -55,22 +55,6 @@ PreparedFrame prepareFrame(RemoteCore& core, const Context& context, const std::
   return {chosen.device, chosen.command};
 }
 
-// Hands out one simulated transmitter and keeps sight of it.
-class SimulatorOpener final : public PortOpener {
- public:
-  explicit SimulatorOpener(PerformanceCounter& counter) : counter_(counter) {}
-  std::unique_ptr<SerialDevice> open(const std::string&, std::string&) override {
-    auto sim = std::make_unique<SimTransmitter>(counter_, std::string());
-    opened_ = sim.get();
-    return sim;
-  }
-  SimTransmitter* opened() const { return opened_; }
-
- private:
-  PerformanceCounter& counter_;
-  SimTransmitter* opened_ = nullptr;
-};
-
 }  // namespace
 
 int runFrame(Context& context, const std::vector<std::string>& args) {
@@ -91,7 +75,7 @@ int runPulses(Context& context, const std::vector<std::string>& args) {
   VirtualCounter counter;
   PulseTimer timer(counter, core.adjustments);
   timer.calibrateTimer();
-  SimulatorOpener opener(counter);
+  SimPortOpener opener(counter);
   StreamMessages messages(context.err);
   IrPort port(opener, messages, core.settings);
   if (!port.openForSending() || opener.opened() == nullptr) {

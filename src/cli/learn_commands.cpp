@@ -6,7 +6,7 @@
 #include "learn/learn_capture.h"
 #include "learn/user_devices.h"
 #include "platform/ports_config.h"
-#include "platform/sim_transmitter.h"
+#include "platform/sim_port_opener.h"
 #include "platform/virtual_counter.h"
 #include "storage/user_devices_file.h"
 
@@ -30,22 +30,6 @@ class NoWindow final : public LearnWindow {
   void updateMenuStates() override {}
   void repaintNow() override {}
   void command(int32_t) override {}
-};
-
-// Opens the simulated port with a remote pointed at it, on a virtual clock.
-class RemoteOpener final : public PortOpener {
- public:
-  RemoteOpener(VirtualCounter& clock, RemoteSignal signal) : clock_(clock), signal_(std::move(signal)) {}
-  std::unique_ptr<SerialDevice> open(const std::string&, std::string&) override {
-    auto sim = std::make_unique<SimTransmitter>(clock_, std::string());
-    sim->setReadCost(&clock_, kVirtualPollNanoseconds);
-    sim->pointRemote(signal_, clock_.elapsedNanoseconds() + kRemoteStartNanoseconds);
-    return sim;
-  }
-
- private:
-  VirtualCounter& clock_;
-  RemoteSignal signal_;
 };
 
 std::string readText(const std::string& path) {
@@ -139,7 +123,13 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
 
   std::unique_ptr<PortOpener> opener;
   if (remote) {
-    opener = std::make_unique<RemoteOpener>(*virtualClock, *remote);
+    // A remote pointed at the simulated port, on the virtual clock.
+    auto simulated = std::make_unique<SimPortOpener>(*virtualClock);
+    simulated->onOpen = [virtualClock, &remote](SimTransmitter& sim) {
+      sim.setReadCost(virtualClock, kVirtualPollNanoseconds);
+      sim.pointRemote(*remote, virtualClock->elapsedNanoseconds() + kRemoteStartNanoseconds);
+    };
+    opener = std::move(simulated);
   } else {
     opener = std::make_unique<ConfiguredPortOpener>(loadPortsConfig(files.portsConfig), *counter, files.simLog);
   }

@@ -24,20 +24,15 @@ bool IrPort::openDevice() {
   return true;
 }
 
-bool IrPort::openForSending() {
-  if (!openDevice()) return false;
-  SerialDevice& port = *handle_;
-
-  // The results of the configuration calls are not checked: sending goes on
-  // with whatever the port does.
+void configureInfraredLine(SerialDevice& port, const InfraredLine& line) {
   PortState state;
   port.getState(state);
-  state.baudRate = kSendBaudRate;
+  state.baudRate = line.baudRate;
   state.byteSize = 7;
   state.parity = Parity::none;
   state.stopBits = StopBits::one;
   state.binary = true;
-  state.txContinueOnXoff = true;
+  state.txContinueOnXoff = line.txContinueOnXoff;
   state.parityCheck = false;
   state.outxCtsFlow = false;
   state.outxDsrFlow = false;
@@ -62,7 +57,12 @@ bool IrPort::openForSending() {
   timeouts.writeTotalConstant = kWriteConstantMilliseconds;
   port.setTimeouts(timeouts);
 
-  port.setEventMask(kEventTransmitEmpty);
+  port.setEventMask(line.eventMask);
+}
+
+bool IrPort::openForSending() {
+  if (!openDevice()) return false;
+  configureInfraredLine(*handle_, kSendingLine);
   return true;
 }
 

@@ -28,6 +28,20 @@ inline constexpr uint32_t kWriteConstantMilliseconds = 1000;
 // "COM%d:" of port + 1, the sum taken as a signed 16-bit number.
 std::string portDeviceName(int32_t port);
 
+// What differs between the port opened for sending and for learning.
+struct InfraredLine {
+  uint32_t baudRate;
+  bool txContinueOnXoff;
+  uint32_t eventMask;
+};
+inline constexpr InfraredLine kSendingLine{kSendBaudRate, true, kEventTransmitEmpty};
+
+// 7 data bits, no parity, one stop bit, binary, every flow control and line
+// option off, infrared mode, reads that return at once, writes bounded by
+// 50 ms a byte + 1 s. The results are not checked: a port that takes fewer
+// settings goes on with what it does.
+void configureInfraredLine(SerialDevice& port, const InfraredLine& line);
+
 class IrPort {
  public:
   IrPort(PortOpener& opener, MessageSink& messages, const IrSettings& settings)

@@ -7,7 +7,7 @@
 #include "core/remote_core.h"
 #include "ir/frame_encoder.h"
 #include "ir/frame_primitives.h"
-#include "platform/sim_transmitter.h"
+#include "platform/sim_port_opener.h"
 #include "platform/virtual_counter.h"
 
 namespace zapvane {
@@ -19,21 +19,6 @@ constexpr int64_t kTolerancePercent = 25;
 class SilentMessages final : public MessageSink {
  public:
   void show(const Message&) override {}
-};
-
-class RenderOpener final : public PortOpener {
- public:
-  explicit RenderOpener(PerformanceCounter& counter) : counter_(counter) {}
-  std::unique_ptr<SerialDevice> open(const std::string&, std::string&) override {
-    auto sim = std::make_unique<SimTransmitter>(counter_, std::string());
-    sim_ = sim.get();
-    return sim;
-  }
-  SimTransmitter* sim() const { return sim_; }
-
- private:
-  PerformanceCounter& counter_;
-  SimTransmitter* sim_ = nullptr;
 };
 
 bool within(int64_t seen, int64_t expected) {
@@ -54,7 +39,7 @@ LightMatcher::LightMatcher() {
   VirtualCounter counter;
   PulseTimer timer(counter, core.adjustments);
   timer.calibrateTimer();
-  RenderOpener opener(counter);
+  SimPortOpener opener(counter);
   SilentMessages messages;
   IrPort port(opener, messages, core.settings);
   port.openForSending();
@@ -66,7 +51,7 @@ LightMatcher::LightMatcher() {
       if (!commandExists(command, profile)) continue;
       sendFrame(primitives, profile, command);
       rendered_.push_back({device, command, codeHex(profile, command),
-                           withoutTrailingSpace(mode2Durations(opener.sim()->pendingBursts(), counter.frequency(), 0))});
+                           withoutTrailingSpace(mode2Durations(opener.opened()->pendingBursts(), counter.frequency(), 0))});
       port.frameDone();
     }
   }

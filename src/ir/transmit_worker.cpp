@@ -6,13 +6,13 @@
 
 namespace zapvane {
 
-namespace {
-
 int32_t pauseAfterFrame(const DeviceProfile& device, int32_t command) {
   if (device.isLearned != 0) return kLearnedPauseMilliseconds;
   if (device.codeTable == nullptr || command < 0 || command >= device.commandCount) return kPauseMilliseconds;
   return commandEntry(device, command).extraDelay() + kPauseMilliseconds;
 }
+
+namespace {
 
 void exhaustAutoAdjust(const TransmitContext& context) {
   context.messages.show(autoAdjustExhausted());

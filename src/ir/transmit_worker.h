@@ -30,6 +30,10 @@ inline constexpr int32_t kPauseMilliseconds = 10;         // after each frame of
 inline constexpr int32_t kLearnedPauseMilliseconds = 80;  // after each frame of a learned command
 inline constexpr int kSendingSchedulingHint = 254;
 
+// The sleep after each frame of `command`: 80 ms for a learned device, else
+// the command's extra delay + 10 ms.
+int32_t pauseAfterFrame(const DeviceProfile& device, int32_t command);
+
 // Everything a worker works with; all of it outlives the worker.
 struct TransmitContext {
   RemoteCore& core;

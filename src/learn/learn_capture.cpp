@@ -9,38 +9,7 @@ bool openForLearning(IrPort& port) {
     port.closePort();
     return false;
   }
-  SerialDevice& device = *port.device();
-  // Results are not checked: a port that takes fewer settings still hears.
-  PortState state;
-  device.getState(state);
-  state.baudRate = kLearnBaudRate;
-  state.byteSize = 7;
-  state.parity = Parity::none;
-  state.stopBits = StopBits::one;
-  state.binary = true;
-  state.txContinueOnXoff = false;
-  state.parityCheck = false;
-  state.outxCtsFlow = false;
-  state.outxDsrFlow = false;
-  state.dtrControl = LineControl::disable;
-  state.dsrSensitivity = false;
-  state.outX = false;
-  state.inX = false;
-  state.errorChar = false;
-  state.nullStrip = false;
-  state.rtsControl = LineControl::disable;
-  state.abortOnError = false;
-  device.setState(state);
-  device.escape(kEscapeInfraredMode);
-  PortTimeouts timeouts;
-  device.getTimeouts(timeouts);
-  timeouts.readIntervalTimeout = PortTimeouts::kMaxTimeout;
-  timeouts.readTotalMultiplier = 0;
-  timeouts.readTotalConstant = 0;
-  timeouts.writeTotalMultiplier = kWriteMillisecondsPerByte;
-  timeouts.writeTotalConstant = kWriteConstantMilliseconds;
-  device.setTimeouts(timeouts);
-  device.setEventMask(kEventCharReceived);
+  configureInfraredLine(*port.device(), kLearningLine);
   port.captureStop = false;
   return true;
 }

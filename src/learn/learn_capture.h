@@ -25,6 +25,7 @@
 namespace zapvane {
 
 inline constexpr uint32_t kLearnBaudRate = 115200;
+inline constexpr InfraredLine kLearningLine{kLearnBaudRate, false, kEventCharReceived};
 inline constexpr uint32_t kLearnQueueBytes = 1000;
 inline constexpr size_t kPollBytes = 100;
 inline constexpr int kDrainReads = 30;

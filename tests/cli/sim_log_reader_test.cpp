@@ -12,7 +12,7 @@ namespace {
 class SimLogReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path = ::testing::TempDir() + "zapvane-sim-log-reader.log";
+    path = ::testing::TempDir() + "zapvane-sim-log-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::remove(path);
   }
   void TearDown() override { std::filesystem::remove(path); }

@@ -14,7 +14,7 @@ namespace zapvane {
 namespace {
 
 using testing::RecordingMessages;
-using OnePortOpener = testing::SimPortOpener;
+using OnePortOpener = testing::RecordingSimOpener;
 
 class IrPortTest : public ::testing::Test {
  protected:

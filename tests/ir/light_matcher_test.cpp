@@ -38,7 +38,7 @@ class LightMatcherTest : public ::testing::Test {
   RemoteCore core;
   VirtualCounter clock;
   PulseTimer timer{clock, core.adjustments};
-  testing::SimPortOpener opener{clock};
+  testing::RecordingSimOpener opener{clock};
   testing::RecordingMessages messages;
   IrPort port{opener, messages, core.settings};
 };

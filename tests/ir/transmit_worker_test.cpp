@@ -24,7 +24,7 @@ namespace {
 using testing::CountingBeeper;
 using testing::RecordingMessages;
 using testing::RecordingPriority;
-using testing::SimPortOpener;
+using testing::RecordingSimOpener;
 
 constexpr int kSonyTv = 0;
 constexpr int kSonyTuner = 9;
@@ -57,7 +57,7 @@ class TransmitWorkerTest : public ::testing::Test {
     VirtualCounter alone;
     PulseTimer aloneTimer(alone, core.adjustments);
     aloneTimer.calibrateTimer();
-    SimPortOpener aloneOpener(alone);
+    RecordingSimOpener aloneOpener(alone);
     IrPort alonePort(aloneOpener, messages, core.settings);
     alonePort.openForSending();
     PortPrimitives primitives(aloneTimer, alonePort);
@@ -77,7 +77,7 @@ class TransmitWorkerTest : public ::testing::Test {
   RemoteCore core;
   VirtualCounter clock;
   PulseTimer timer{clock, core.adjustments};
-  SimPortOpener opener{clock};
+  RecordingSimOpener opener{clock};
   RecordingMessages messages;
   IrPort port{opener, messages, core.settings};
   VirtualSleeper sleeper{clock};
@@ -233,7 +233,8 @@ TEST_F(AutoAdjustTest, EachCandidateStaysInForceForMoreThanTwoAndAHalfSeconds) {
 class EndingTapTest : public TransmitWorkerTest {
  protected:
   void SetUp() override {
-    dir = std::filesystem::path(::testing::TempDir()) / "zapvane-ending-tap";
+    dir = std::filesystem::path(::testing::TempDir()) /
+          (std::string("zapvane-ending-tap-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     files = DataFiles::in(dir.string());
@@ -296,7 +297,7 @@ TEST(TransmitWorkerThread, PenUpOnTheWindowThreadEndsTheWorker) {
   VirtualCounter clock;
   PulseTimer timer(clock, core.adjustments);
   timer.calibrateTimer();
-  SimPortOpener opener(clock);
+  RecordingSimOpener opener(clock);
   RecordingMessages messages;
   IrPort port(opener, messages, core.settings);
   RealSleeper sleeper;

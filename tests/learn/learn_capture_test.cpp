@@ -77,7 +77,7 @@ class LearnCaptureTest : public ::testing::Test {
   RemoteCore core;
   VirtualCounter clock;
   PulseTimer timer{clock, core.adjustments};
-  testing::SimPortOpener opener{clock};
+  testing::RecordingSimOpener opener{clock};
   testing::RecordingMessages messages;
   IrPort port{opener, messages, core.settings};
   NoThreadPriority priority;
@@ -150,7 +150,7 @@ TEST_F(LearnCaptureTest, RoundTripOfEveryBuiltInCommand) {
       VirtualCounter renderClock;
       PulseTimer renderTimer(renderClock, reference.adjustments);
       renderTimer.calibrateTimer();
-      testing::SimPortOpener renderOpener(renderClock);
+      testing::RecordingSimOpener renderOpener(renderClock);
       IrPort renderPort(renderOpener, messages, reference.settings);
       renderPort.openForSending();
       PortPrimitives primitives(renderTimer, renderPort);

@@ -24,9 +24,9 @@ class RecordingMessages final : public MessageSink {
 
 // Hands out simulated transmitters for one port name only, like a machine
 // with a single port, and keeps every frame they send.
-class SimPortOpener final : public PortOpener {
+class RecordingSimOpener final : public PortOpener {
  public:
-  explicit SimPortOpener(VirtualCounter& counter, std::string name = "COM1:")
+  explicit RecordingSimOpener(VirtualCounter& counter, std::string name = "COM1:")
       : counter_(counter), name_(std::move(name)) {}
 
   std::unique_ptr<SerialDevice> open(const std::string& name, std::string& error) override {

@@ -52,7 +52,7 @@ class MainWindowTest : public QObject {
 
     DataFiles files;
     VirtualCounter clock;
-    testing::SimPortOpener opener{clock};
+    testing::RecordingSimOpener opener{clock};
     RealSleeper sleeper;
     NoThreadPriority priority;
     testing::CountingBeeper beeper;

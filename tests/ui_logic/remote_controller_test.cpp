@@ -49,7 +49,9 @@ std::pair<uint16_t, uint16_t> centreOf(const SkinLayout& layout, int32_t result)
 class RemoteControllerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = std::filesystem::path(::testing::TempDir()) / "zapvane-controller";
+    // One folder per test: ctest runs tests of this fixture side by side.
+    dir = std::filesystem::path(::testing::TempDir()) /
+          (std::string("zapvane-controller-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     files = DataFiles::in(dir.string());
@@ -84,7 +86,7 @@ class RemoteControllerTest : public ::testing::Test {
   RemoteCore core;
   VirtualCounter clock;
   PulseTimer timer{clock, core.adjustments};
-  testing::SimPortOpener opener{clock};
+  testing::RecordingSimOpener opener{clock};
   RecordingWindow window;
   IrPort port{opener, window, core.settings};
   RealSleeper sleeper;

@@ -1,0 +1,13 @@
+// Devices chosen by the name the catalogue shows, so the bench's choice
+// survives any reordering of the catalogue.
+#pragma once
+
+#include "catalogue/device_profile.h"
+#include "core/remote_core.h"
+
+namespace zapvane::bench {
+
+// The first catalogue entry named `name`, or nullptr.
+DeviceProfile* findDevice(RemoteCore& core, const char* name);
+
+}  // namespace zapvane::bench
