@@ -1,0 +1,18 @@
+// AboutDialog, "About": the program icon and its name with the version. It
+// has no buttons; the close box (or Escape) ends it.
+//
+// Threads: window thread, run modally.
+#pragma once
+
+#include <QDialog>
+
+namespace zapvane {
+
+class AboutDialog final : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit AboutDialog(QWidget* owner);
+};
+
+}  // namespace zapvane

@@ -1,0 +1,131 @@
+#include "ui/setup_ir_port_dialog.h"
+
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "ir/auto_adjust.h"
+#include "ui/settings_actions.h"
+
+namespace zapvane {
+
+namespace {
+
+// The dialog's measures are dialog units of its own font (a quarter of the
+// average character width across, an eighth of the line height down), so
+// its proportions hold at whatever font the desktop uses.
+int unitsAcross(const QFontMetrics& metrics, int units) {
+  const int average = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52;
+  return units * average / 4;
+}
+int unitsDown(const QFontMetrics& metrics, int units) { return units * metrics.height() / 8; }
+
+void setRange(QSlider* slider, SliderRange range) { slider->setRange(range.min, range.max); }
+
+QSlider* makeAdjustSlider(QWidget* parent, const QString& name, int value) {
+  auto* slider = new QSlider(Qt::Horizontal, parent);
+  slider->setObjectName(name);
+  setRange(slider, kAdjustSliderRange);
+  slider->setTickPosition(QSlider::TicksBelow);
+  slider->setTickInterval(1);
+  slider->setPageStep(1);
+  slider->setValue(value);
+  return slider;
+}
+
+QGroupBox* group(QWidget* parent, const char* title, QLayout* content) {
+  auto* box = new QGroupBox(QString::fromUtf8(title), parent);
+  box->setLayout(content);
+  return box;
+}
+
+}  // namespace
+
+SetupIrPortDialog::SetupIrPortDialog(const DialogContext& context)
+    : QDialog(context.owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                 Qt::WindowCloseButtonHint),
+      context_(context) {
+  setWindowTitle(QStringLiteral("Setup IR port"));
+  const QFontMetrics metrics(font());
+  const SetupValues initial = setupInitialValues(context_.app.core);
+
+  // Made in the order the keyboard visits them: the focus starts on OK.
+  ok_ = new QPushButton(QStringLiteral("OK"), this);
+  ok_->setObjectName(QStringLiteral("ok"));
+  auto* portText = new QLabel(QStringLiteral("Select COM port:   "), this);
+  port_ = new QComboBox(this);
+  port_->setObjectName(QStringLiteral("port"));
+  for (const char* name : kPortNames) port_->addItem(QString::fromUtf8(name));
+  port_->setCurrentIndex(initial.portRow);
+  space_ = makeAdjustSlider(this, QStringLiteral("space"), initial.adjust.space);
+  mark_ = makeAdjustSlider(this, QStringLiteral("mark"), initial.adjust.mark);
+  autoAdjust_ = new QPushButton(QStringLiteral("Auto Adjust"), this);
+  autoAdjust_->setObjectName(QStringLiteral("autoAdjust"));
+  default_ = new QPushButton(QStringLiteral("Default"), this);
+  default_->setObjectName(QStringLiteral("default"));
+  space_->setMinimumWidth(unitsAcross(metrics, 97));
+  mark_->setMinimumWidth(unitsAcross(metrics, 97));
+
+  const int inset = unitsAcross(metrics, 6);
+  const int gap = unitsDown(metrics, 3);
+  auto* portRow = new QHBoxLayout;
+  portRow->addWidget(portText);
+  portRow->addWidget(port_);
+  portRow->addStretch();
+  auto* spaceRow = new QVBoxLayout;
+  spaceRow->addWidget(space_);
+  auto* markRow = new QVBoxLayout;
+  markRow->addWidget(mark_);
+  auto* buttons = new QHBoxLayout;
+  buttons->setSpacing(unitsAcross(metrics, 9));
+  buttons->addWidget(autoAdjust_, 1);
+  buttons->addWidget(default_, 1);
+  auto* dataSetup = new QVBoxLayout;
+  dataSetup->setContentsMargins(inset, gap, inset, gap);
+  dataSetup->setSpacing(gap);
+  dataSetup->addWidget(group(this, "Space adjust", spaceRow));
+  dataSetup->addWidget(group(this, "Mark adjust", markRow));
+  dataSetup->addLayout(buttons);
+  auto* okRow = new QHBoxLayout;
+  okRow->setContentsMargins(inset, 0, inset, 0);
+  okRow->addWidget(ok_);
+
+  auto* layout = new QVBoxLayout(this);
+  const int margin = unitsAcross(metrics, 3);
+  layout->setContentsMargins(margin, unitsDown(metrics, 2), margin, gap);
+  layout->setSpacing(gap);
+  layout->addWidget(group(this, "IR port", portRow));
+  layout->addWidget(group(this, "IR data setup", dataSetup));
+  layout->addLayout(okRow);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(ok_, &QPushButton::clicked, this, &SetupIrPortDialog::storeSetup);
+  connect(default_, &QPushButton::clicked, this, &SetupIrPortDialog::restoreDefaults);
+  connect(autoAdjust_, &QPushButton::clicked, this, &SetupIrPortDialog::startAutoAdjust);
+}
+
+void SetupIrPortDialog::storeSetup() {
+  RemoteApp& app = context_.app;
+  applySetupOk(app.core, {port_->currentIndex(), {space_->value(), mark_->value()}}, app.files, app.problems);
+  accept();
+}
+
+void SetupIrPortDialog::restoreDefaults() {
+  RemoteApp& app = context_.app;
+  applySetupDefault(app.core, app.files, app.problems);
+  const AdjustmentPair stored = currentKindAdjustments(app.core);
+  setRange(space_, kAdjustSliderRange);
+  setRange(mark_, kMarkRangeAfterDefault);
+  space_->setValue(stored.space);
+  mark_->setValue(stored.mark);
+}
+
+void SetupIrPortDialog::startAutoAdjust() {
+  // The port and slider positions are not taken over: only OK stores them.
+  armAutoAdjust(context_.app.core, context_.app.idle, context_.window);
+  accept();
+}
+
+}  // namespace zapvane
