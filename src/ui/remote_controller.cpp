@@ -143,9 +143,10 @@ void RemoteController::command(int32_t id) {
     case cmdStartLearn: window.runDialog(DialogId::userDevices); break;
     case cmdStopLearn:
       if (!core.learning.learningMode) break;
-      if (core.learning.captureRunning) {
-        // A capture that has heard nothing yet may be left: it reports back
-        // with command 20, which shows the Learn function dialog.
+      if (core.learning.captureRunning || parts_.learnWorker.running()) {
+        // A capture that has heard nothing yet (or is still starting) may be
+        // left: it reports back with command 20, which shows the Learn
+        // function dialog.
         if (parts_.learnWorker.waitingForSignal()) parts_.learnWorker.abandon();
         break;
       }
