@@ -1,36 +1,13 @@
 #include "ui/about_dialog.h"
 
+#include "ui/qt_resources.h"
+
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
 #include <algorithm>
 
-// The icon is compiled into a static library, whose resources the linker
-// keeps only when something names them.
-static void initialiseIconResources() { Q_INIT_RESOURCE(zapvane); }
-
 namespace zapvane {
-
-namespace {
-
-// Placed in dialog units of the dialog's own font (a quarter of the average
-// character width across, an eighth of the line height down).
-QRect fromDialogUnits(const QFontMetrics& metrics, int x, int y, int width, int height) {
-  const int average = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52;
-  auto across = [average](int units) { return units * average / 4; };
-  auto down = [&metrics](int units) { return units * metrics.height() / 8; };
-  return QRect(across(x), down(y), across(width), down(height));
-}
-
-QIcon programIcon() {
-  static const bool registered = (initialiseIconResources(), true);
-  (void)registered;
-  QIcon icon;
-  for (int size : {16, 32, 48, 64}) icon.addFile(QStringLiteral(":/icons/icon_%1.png").arg(size), QSize(size, size));
-  return icon;
-}
-
-}  // namespace
 
 AboutDialog::AboutDialog(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

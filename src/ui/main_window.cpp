@@ -8,6 +8,7 @@
 
 #include "storage/user_device_buffers.h"
 #include "ui/dialog_context.h"
+#include "ui/qt_resources.h"
 
 namespace zapvane {
 
@@ -31,9 +32,7 @@ MainWindow::MainWindow(RemoteApp& app)
       skin_(new SkinWidget(this)) {
   setWindowTitle(QStringLiteral("Zapvane"));
   setObjectName(QStringLiteral("Zapvane"));
-  QIcon icon;
-  for (int size : {16, 32, 48, 64}) icon.addFile(QStringLiteral(":/icons/icon_%1.png").arg(size), QSize(size, size));
-  setWindowIcon(icon);
+  setWindowIcon(programIcon());
   setCentralWidget(skin_);
   skin_->setController(&controller_);
   presentMessage = [this](const Message& message) { showMessageBox(message); };

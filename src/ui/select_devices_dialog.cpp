@@ -5,22 +5,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ui/qt_resources.h"
 #include "ui/settings_actions.h"
 
 namespace zapvane {
-
-namespace {
-
-// The dialog's measures are dialog units of its own font (a quarter of the
-// average character width across, an eighth of the line height down), so
-// its proportions hold at whatever font the desktop uses.
-int unitsAcross(const QFontMetrics& metrics, int units) {
-  const int average = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52;
-  return units * average / 4;
-}
-int unitsDown(const QFontMetrics& metrics, int units) { return units * metrics.height() / 8; }
-
-}  // namespace
 
 SelectDevicesDialog::SelectDevicesDialog(const DialogContext& context)
     : QDialog(context.owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -1,12 +1,10 @@
 #include "ui/skin_widget.h"
 
+#include "ui/qt_resources.h"
+
 #include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPainter>
-
-// The pictures are compiled into a static library, whose resources the
-// linker keeps only when something names them.
-static void initialiseSkinResources() { Q_INIT_RESOURCE(zapvane); }
 
 namespace zapvane {
 
@@ -39,8 +37,7 @@ uint16_t clampedCoordinate(int value) { return static_cast<uint16_t>(std::clamp(
 namespace {
 
 std::array<QImage, 3> loadSkins() {
-  static const bool registered = (initialiseSkinResources(), true);
-  (void)registered;
+  ensureResources();
   return {QImage(QStringLiteral(":/skins/skin_tv.bmp")), QImage(QStringLiteral(":/skins/skin_vcr.bmp")),
           QImage(QStringLiteral(":/skins/skin_shift.bmp"))};
 }
