@@ -1,24 +1,21 @@
 // ports.conf: which backend stands behind each port name.
 #include "platform/ports_config.h"
 
-#include <cstdio>
-#include <fstream>
-
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
 
 #include "platform/sim_transmitter.h"
 #include "platform/virtual_counter.h"
+#include "support/test_folder.h"
 
 namespace zapvane {
 namespace {
 
 TEST(PortsConfig, ReadsPortAndBackendsIgnoringCommentsAndBlanks) {
-  const PortsConfig config = parsePortsConfig(
-      "# transceiver on the second port\n"
-      "\n"
-      "  Port = 2 \r\n"
-      "COM1=/dev/ttyS0\n"
-      "COM3 = sim\n");
+  const PortsConfig config =
+      parsePortsConfig("# transceiver on the second port\n\n  Port = 2 \r\nCOM1=/dev/ttyS0\nCOM3 = sim\n");
   EXPECT_EQ(config.port, 2);
   EXPECT_EQ(config.backendFor(1), "/dev/ttyS0");
   EXPECT_EQ(config.backendFor(2), "");
@@ -53,17 +50,12 @@ TEST(ConfiguredPortOpener, OpensTheSimulatorAndRefusesPortsWithoutDevice) {
   }
 }
 
-}  // namespace
-}  // namespace zapvane
-
-namespace zapvane {
-namespace {
-
 TEST(ConfiguredPortOpener, SimRemoteIsHeardByTheSimulatedReceiver) {
-  const std::string pulses = ::testing::TempDir() + "zapvane-sim-remote.pulses";
-  { std::ofstream(pulses) << "pulse 560\nspace 1690\npulse 560\n"; }
+  testing::TestFolder dir;
+  std::ofstream(dir / "remote.pulses") << "pulse 560\nspace 1690\npulse 560\n";
   VirtualCounter clock;
-  ConfiguredPortOpener opener(parsePortsConfig("SimRemote=" + pulses + "\nSimRemoteGap=40\n"), clock, "");
+  const std::string conf = "SimRemote=" + (dir / "remote.pulses") + "\nSimRemoteGap=40\n";
+  ConfiguredPortOpener opener(parsePortsConfig(conf), clock, "");
   std::string error;
   auto port = opener.open("COM1:", error);
   ASSERT_NE(port, nullptr);
@@ -71,7 +63,6 @@ TEST(ConfiguredPortOpener, SimRemoteIsHeardByTheSimulatedReceiver) {
   EXPECT_EQ(port->read(buffer, sizeof buffer), 0);  // the remote is pressed 0.1 s after opening
   clock.advanceNanoseconds(100'000'000 + 625'000);
   EXPECT_EQ(port->read(buffer, sizeof buffer), 8);  // 560 us of light: a FIFO load
-  std::remove(pulses.c_str());
 }
 
 }  // namespace

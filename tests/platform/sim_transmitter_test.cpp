@@ -6,39 +6,18 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <string>
 
 #include "platform/virtual_counter.h"
+#include "support/test_folder.h"
 
 namespace zapvane {
 namespace {
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class SimLogTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir = std::filesystem::path(::testing::TempDir()) /
-          ("zapvane-sim-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    log = (dir / "ir-sim.log").string();
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-
-  std::filesystem::path dir;
-  std::string log;
-};
-
 TEST(SimTransmitter, WriteLastsOneByteTimePerByteAndRecordsItsStart) {
   VirtualCounter clock;
   SimTransmitter sim(clock, "");
-  const uint8_t zeros[150] = {};
+  const uint8_t zeros[10] = {};
   clock.advanceNanoseconds(1000);
   EXPECT_EQ(sim.write(zeros, 10), 10);
   EXPECT_EQ(clock.elapsedNanoseconds(), 1000 + 10 * kByteNanoseconds);
@@ -46,14 +25,11 @@ TEST(SimTransmitter, WriteLastsOneByteTimePerByteAndRecordsItsStart) {
   ASSERT_EQ(sim.pendingBursts().size(), 1u);
   EXPECT_EQ(sim.pendingBursts()[0].startTick, 1000);
   EXPECT_EQ(sim.pendingBursts()[0].bytes, 10);
-}
 
-TEST(SimTransmitter, SlowCounterStillWaitsForTheLastByte) {
-  VirtualCounter clock(1000);  // 1 ms ticks
-  SimTransmitter sim(clock, "");
-  const uint8_t zeros[3] = {};
-  sim.write(zeros, 3);  // 703.125 us of light
-  EXPECT_GE(clock.elapsedNanoseconds(), 3 * kByteNanoseconds);
+  VirtualCounter slow(1000);  // 1 ms ticks: the write still waits for its last byte
+  SimTransmitter slowSim(slow, "");
+  slowSim.write(zeros, 3);
+  EXPECT_GE(slow.elapsedNanoseconds(), 3 * kByteNanoseconds);
 }
 
 TEST(Mode2Durations, AlternatePulsesAndSpacesRoundedToMicroseconds) {
@@ -62,14 +38,17 @@ TEST(Mode2Durations, AlternatePulsesAndSpacesRoundedToMicroseconds) {
   EXPECT_EQ(mode2Durations(bursts, 1'000'000, 4352), (std::vector<int64_t>{2344, 756, 703, 549}));
   EXPECT_EQ(mode2Durations(bursts, 1'000'000, 0), (std::vector<int64_t>{2344, 756, 703}));
   EXPECT_EQ(mode2Text({2344, 756, 703}), "pulse 2344\nspace 756\npulse 703\n");
+  // The second burst starts before the first one's light has ended.
+  EXPECT_EQ(mode2Durations({{0, 10}, {2000, 3}}, 1'000'000, 0), (std::vector<int64_t>{2344, 0, 703}));
 }
 
-TEST(Mode2Durations, BackToBackBurstsShowAZeroSpace) {
-  const std::vector<Burst> bursts{{0, 10}, {2000, 3}};  // starts before the first one's light ended
-  EXPECT_EQ(mode2Durations(bursts, 1'000'000, 0), (std::vector<int64_t>{2344, 0, 703}));
-}
+class SimLog : public ::testing::Test {
+ protected:
+  testing::TestFolder dir;
+  const std::string log = dir / "ir-sim.log";
+};
 
-TEST_F(SimLogTest, EachFrameIsAppendedAsModeTwoTextWithABlankLineAfterIt) {
+TEST_F(SimLog, EachFrameIsAppendedAsModeTwoTextWithABlankLineAfterIt) {
   VirtualCounter clock(1'000'000);
   SimTransmitter sim(clock, log);
   const uint8_t zeros[10] = {};
@@ -80,29 +59,26 @@ TEST_F(SimLogTest, EachFrameIsAppendedAsModeTwoTextWithABlankLineAfterIt) {
     sim.frameDone();
   }
   sim.frameDone();  // nothing sent since: no empty frame
-  EXPECT_EQ(readFile(log), "pulse 2344\nspace 756\npulse 703\n\npulse 2344\nspace 756\npulse 703\n\n");
+  EXPECT_EQ(testing::readText(log), "pulse 2344\nspace 756\npulse 703\n\npulse 2344\nspace 756\npulse 703\n\n");
   EXPECT_TRUE(sim.pendingBursts().empty());
 }
 
-TEST_F(SimLogTest, PastTheLimitTheOlderHalfIsDroppedAtAFrameBoundary) {
+TEST_F(SimLog, PastTheLimitTheOlderHalfIsDroppedAtAFrameBoundary) {
   const std::string frame = "pulse 2344\nspace 756\npulse 703\n\n";
   const std::string newest = "pulse 1\n\n";
-  const int frames = static_cast<int>(kSimLogLimitBytes / static_cast<int64_t>(frame.size()));
   {
     std::ofstream out(log);
-    for (int i = 0; i < frames; ++i) out << frame;
+    for (int64_t i = 0; i < kSimLogLimitBytes / std::ssize(frame); ++i) out << frame;
   }
   ASSERT_TRUE(appendToSimLog(log, newest));
-  const std::string kept = readFile(log);
+  const std::string kept = testing::readText(log);
   EXPECT_LT(kept.size(), static_cast<size_t>(kSimLogLimitBytes) * 3 / 4);
   EXPECT_GT(kept.size(), static_cast<size_t>(kSimLogLimitBytes) / 4);
   EXPECT_EQ(kept.substr(0, frame.size()), frame);
   EXPECT_EQ(kept.substr(kept.size() - newest.size()), newest);
   EXPECT_FALSE(std::filesystem::exists(log + ".tmp"));
-}
 
-TEST_F(SimLogTest, UnwritableLogIsReportedNotFatal) {
-  EXPECT_FALSE(appendToSimLog((dir / "missing" / "ir-sim.log").string(), "pulse 1\n\n"));
+  EXPECT_FALSE(appendToSimLog(dir / "missing/ir-sim.log", newest)) << "an unwritable log is reported, not fatal";
 }
 
 }  // namespace

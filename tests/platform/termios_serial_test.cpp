@@ -15,6 +15,7 @@
 #include "ir/ir_port.h"
 #include "platform/ports_config.h"
 #include "platform/virtual_counter.h"
+#include "support/fakes.h"
 
 namespace zapvane {
 namespace {
@@ -22,13 +23,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using namespace std::chrono_literals;
 
-class RecordingSink final : public MessageSink {
- public:
-  void show(const Message& message) override { messages.push_back(message); }
-  std::vector<Message> messages;
-};
-
-class TermiosSerialTest : public ::testing::Test {
+class TermiosSerial : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(openpty(&master_, &slave_, nullptr, nullptr, nullptr), 0);
@@ -40,9 +35,8 @@ class TermiosSerialTest : public ::testing::Test {
     close(slave_);
   }
 
-  void usePorts(const std::string& portsConf, int32_t port = 0) {
+  void usePorts(const std::string& portsConf) {
     opener_ = std::make_unique<ConfiguredPortOpener>(parsePortsConfig(portsConf), counter_, "");
-    settings_.port = port;
     port_ = std::make_unique<IrPort>(*opener_, sink_, settings_);
   }
 
@@ -78,13 +72,13 @@ class TermiosSerialTest : public ::testing::Test {
   int slave_ = -1;
   std::string slavePath_;
   VirtualCounter counter_;
-  RecordingSink sink_;
+  testing::RecordingMessages sink_;
   IrSettings settings_;
   std::unique_ptr<ConfiguredPortOpener> opener_;
   std::unique_ptr<IrPort> port_;
 };
 
-TEST_F(TermiosSerialTest, OpenForSendingSetsTheLineThePortOpeningPrescribes) {
+TEST_F(TermiosSerial, OpenForSendingSetsTheLineThePortOpeningPrescribes) {
   termios before = line();  // start from a cooked line with flow control, so every word must change
   cfsetspeed(&before, B9600);
   before.c_cflag |= CSTOPB | CRTSCTS;
@@ -93,7 +87,7 @@ TEST_F(TermiosSerialTest, OpenForSendingSetsTheLineThePortOpeningPrescribes) {
 
   usePorts("COM1=" + slavePath_);
   ASSERT_TRUE(port_->openForSending());
-  EXPECT_TRUE(sink_.messages.empty());
+  EXPECT_TRUE(sink_.shown.empty());
   const termios t = line();
   EXPECT_EQ(cfgetispeed(&t), B38400);
   EXPECT_EQ(cfgetospeed(&t), B38400);
@@ -156,16 +150,16 @@ TEST(TermiosMapping, EveryWordBecomesItsFlagAndReadsBackTheSame) {
   EXPECT_EQ(handshake.rtsControl, LineControl::enable);
 }
 
-TEST_F(TermiosSerialTest, WriteBurstArrivesAsThatManyZeroBytes) {
+TEST_F(TermiosSerial, WriteBurstArrivesAsThatManyZeroBytes) {
   usePorts("COM1=" + slavePath_);
   ASSERT_TRUE(port_->openForSending());
-  for (const int32_t n : {1, 38, 400, 0}) {  // 400 goes out as 150 + 150 + 100
+  for (const int32_t n : {38, 400, 0}) {  // 400 goes out as 150 + 150 + 100
     port_->writeBurst(n);
     EXPECT_EQ(readMaster(static_cast<size_t>(n)), Bytes(static_cast<size_t>(n), 0)) << n << " bytes";
   }
 }
 
-TEST_F(TermiosSerialTest, WriteGivesUpWhenItsTimeOutRunsOut) {
+TEST_F(TermiosSerial, WriteGivesUpWhenItsTimeOutRunsOut) {
   auto device = openSlave();
   ASSERT_NE(device, nullptr);
   ASSERT_TRUE(device->setTimeouts({PortTimeouts::kMaxTimeout, 0, 0, 0, 100}));
@@ -177,27 +171,16 @@ TEST_F(TermiosSerialTest, WriteGivesUpWhenItsTimeOutRunsOut) {
   EXPECT_TRUE(elapsed >= 100ms && elapsed < 1000ms) << (elapsed / 1ms) << " ms";
 }
 
-TEST_F(TermiosSerialTest, PortThatCannotOpenShowsTheMessageAndStaysBusyUntilClosed) {
-  const struct {
-    std::string portsConf;
-    int32_t port;
-    std::string text;
-  } cases[] = {{"COM1=/dev/zapvane-no-such-tty", 0, "Unable to open COM1:"},
-               {"COM1=" + slavePath_, 1, "Unable to open COM2:"}};
-  for (const auto& c : cases) {
-    sink_.messages.clear();
-    usePorts(c.portsConf, c.port);
-    EXPECT_FALSE(port_->openForSending());
-    ASSERT_EQ(sink_.messages.size(), 1u) << c.text;
-    EXPECT_EQ(sink_.messages[0].text, c.text);
-    EXPECT_EQ(sink_.messages[0].caption, "Communication error");
-    EXPECT_TRUE(port_->portBusy);
-    port_->closePort();
-    EXPECT_FALSE(port_->portBusy);
-  }
+// The message and the busy flag are the port's own; here the path of a
+// configured device that is not there must take that road.
+TEST_F(TermiosSerial, ConfiguredPathThatCannotOpenIsAFailedOpen) {
+  usePorts("COM1=/dev/zapvane-no-such-tty");
+  EXPECT_FALSE(port_->openForSending());
+  ASSERT_EQ(sink_.shown.size(), 1u);
+  EXPECT_EQ(sink_.shown[0].text, "Unable to open COM1:");
 }
 
-TEST_F(TermiosSerialTest, OpenIsExclusiveAndRefusesWhatIsNoTty) {
+TEST_F(TermiosSerial, OpenIsExclusiveAndRefusesWhatIsNoTty) {
   auto first = openSlave();
   ASSERT_NE(first, nullptr);
   std::string error;
@@ -212,32 +195,28 @@ TEST_F(TermiosSerialTest, OpenIsExclusiveAndRefusesWhatIsNoTty) {
   EXPECT_EQ(error, "/dev/zapvane-no-such-tty: No such file or directory");
 }
 
-TEST_F(TermiosSerialTest, GetStateReportsWhatSetStateSet) {
+TEST_F(TermiosSerial, GetStateReportsWhatSetStateSet) {
   auto device = openSlave();
   ASSERT_NE(device, nullptr);
   PortState original;
   ASSERT_TRUE(device->getState(original));
 
+  // getState reads the line back, so what it reports went through the
+  // kernel; the words termios lacks (DSR flow, null stripping ...) are kept.
   PortState fast = original;
   fast.baudRate = 115200;
   fast.byteSize = 8;
   fast.stopBits = StopBits::two;
-  fast.binary = true;
-  fast.parityCheck = fast.outX = true;
+  fast.binary = fast.parityCheck = fast.outX = true;
   fast.rtsControl = LineControl::handshake;
   fast.outxDsrFlow = fast.nullStrip = fast.errorChar = fast.abortOnError = true;
   ASSERT_TRUE(device->setState(fast));
   PortState back;
   ASSERT_TRUE(device->getState(back));
   EXPECT_EQ(back, fast);
-  const termios t = line();
-  EXPECT_EQ(cfgetospeed(&t), B115200);
-  EXPECT_EQ(t.c_cflag & (CSTOPB | CRTSCTS), CSTOPB | CRTSCTS);
-  EXPECT_EQ(t.c_iflag & (INPCK | IXON | IXOFF), INPCK | IXON);
 
-  // A pty keeps no parity: setState says so, and getState reports the line as
-  // it is. The words kept in the object still change, though tcsetattr fails
-  // (glibc says EINVAL when a call changed nothing on the line).
+  // A pty keeps no parity: setState says so, getState reports the line as it
+  // is, and the kept words change all the same.
   PortState even = fast;
   even.parity = Parity::even;
   even.txContinueOnXoff = !fast.txContinueOnXoff;
@@ -251,7 +230,7 @@ TEST_F(TermiosSerialTest, GetStateReportsWhatSetStateSet) {
   EXPECT_EQ(back, original);
 }
 
-TEST_F(TermiosSerialTest, ReadReturnsAtOnceWithWhatHasArrived) {
+TEST_F(TermiosSerial, ReadReturnsAtOnceWithWhatHasArrived) {
   usePorts("COM1=" + slavePath_);
   ASSERT_TRUE(port_->openForSending());
   SerialDevice& device = *port_->device();

@@ -2,13 +2,12 @@
 // process killed in the middle. The previous file must stay whole, and a
 // failure must be reported rather than swallowed. Each hostile condition is
 // set up in a forked child, so the test process itself keeps its rights.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,9 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iostream>
-#include <iterator>
-#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -29,50 +25,21 @@
 #include "storage/selection_file.h"
 #include "storage/settings_file.h"
 #include "storage/user_devices_file.h"
+#include "support/test_folder.h"
+#include "support/user_world.h"
 
 namespace zapvane {
 namespace {
 
-namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
+using testing::Bytes;
+using testing::readBytes;
+using testing::seededWorld;
 
-// One read, not a byte at a time: the kill test reads a 660 KB file per round.
-Bytes fileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return {};
-  Bytes bytes(static_cast<size_t>(in.tellg()));
-  in.seekg(0).read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(in.gcount()));
-  return bytes;
-}
-
-std::vector<std::string> namesIn(const fs::path& dir) {
+std::vector<std::string> namesIn(const std::filesystem::path& dir) {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
-}
-
-struct UserWorld {
-  DeviceCatalogue catalogue;
-  UserDeviceBuffers buffers;
-};
-
-// `count` user devices whose every stored word depends on seed, so that two
-// files of different seeds differ throughout and a mix of them shows.
-std::unique_ptr<UserWorld> devicesFilledWith(int32_t seed, int count = 30) {
-  auto w = std::make_unique<UserWorld>();
-  resetUserDevices(w->catalogue);
-  for (int i = 0; i < count; ++i) {
-    EXPECT_TRUE(allocateUserDeviceBuffers(w->buffers, i));
-    DeviceProfile& d = w->catalogue.userDevices[static_cast<size_t>(i)];
-    d.name.fill(static_cast<char16_t>(u'A' + seed));
-    d.skinType = seed % 2;
-    attachUserDeviceBuffers(d, w->buffers, i);
-    for (LearnedSignal* s : w->buffers.signalRows[static_cast<size_t>(i)]) s->words.fill(seed * 100 + i);
-  }
-  w->catalogue.userCount = count;
-  return w;
 }
 
 // Runs body in a forked child and returns its exit code (or 128 + signal).
@@ -84,116 +51,88 @@ int inChild(const std::function<int()>& body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// The three saves the program makes, each of something other than what is
-// on disk; bit k of the result is set when save k claimed success.
-int saveEverythingElse(const std::string& dir) {
-  IrSettings settings;
-  settings.port = 3;
-  SelectionList selection;
-  selection.selectionCount = 5;  // 24 bytes: past the full disk's limit too
-  auto users = devicesFilledWith(7);
-  int claimedSuccess = 0;
-  for (const Status& s : {saveSettings(settings, dir + "/remotes.set"), saveSelection(selection, dir + "/remotes.sel"),
-                          saveUserDevices(users->catalogue, dir + "/remotes.usr")}) {
-    claimedSuccess = claimedSuccess << 1 | (s.isOk() || s.message().empty() ? 1 : 0);
-  }
-  return claimedSuccess;
-}
-
-class CrashSafeSaveTest : public ::testing::Test {
+class CrashSafeSave : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::path(::testing::TempDir()) / "zapvane-save-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
-    ::chmod(dir.c_str(), 0755);
-  }
-  void TearDown() override {
-    ::chmod(dir.c_str(), 0755);
-    fs::remove_all(dir);
-  }
+  ~CrashSafeSave() override { ::chmod(dir.path().c_str(), 0755); }
 
-  // Old files of every kind, to be kept through failing saves.
-  void writeOldFiles() {
+  // Old files of every kind on disk, then the three saves of other contents
+  // in a child that `hostile` has set up (false: it could not): each save
+  // must fail, say so, and leave the old file whole with no temporary beside it.
+  void expectFailingSavesKeepTheOldFiles(const std::function<bool()>& hostile) {
     IrSettings settings;
     settings.soundOn = 1;
     SelectionList selection;
     selection.selectionCount = 2;
     selection.entries[1] = 9;
-    auto users = devicesFilledWith(1, 2);
-    ASSERT_TRUE(saveSettings(settings, (dir / "remotes.set").string()).isOk());
-    ASSERT_TRUE(saveSelection(selection, (dir / "remotes.sel").string()).isOk());
-    ASSERT_TRUE(saveUserDevices(users->catalogue, (dir / "remotes.usr").string()).isOk());
-    for (const char* name : {"remotes.set", "remotes.sel", "remotes.usr"}) old.push_back(fileBytes(dir / name));
+    ASSERT_TRUE(saveSettings(settings, dir / "remotes.set").isOk());
+    ASSERT_TRUE(saveSelection(selection, dir / "remotes.sel").isOk());
+    ASSERT_TRUE(saveUserDevices(seededWorld(1, 2)->catalogue, dir / "remotes.usr").isOk());
+    const std::vector<std::string> names = {"remotes.sel", "remotes.set", "remotes.usr"};
+    std::vector<Bytes> old;
+    for (const std::string& name : names) old.push_back(readBytes(dir / name));
+
+    // The child saves other contents; bit k of its exit code is set when save k claimed success.
+    const int claimed = inChild([&] {
+      if (!hostile()) return 100;
+      IrSettings other;
+      other.port = 3;
+      SelectionList longer;
+      longer.selectionCount = 5;  // 24 bytes: past the full disk's limit too
+      int claimedSuccess = 0;
+      for (const Status& s : {saveSettings(other, dir / "remotes.set"), saveSelection(longer, dir / "remotes.sel"),
+                              saveUserDevices(seededWorld(7)->catalogue, dir / "remotes.usr")}) {
+        claimedSuccess = claimedSuccess << 1 | (s.isOk() || s.message().empty() ? 1 : 0);
+      }
+      return claimedSuccess;
+    });
+    ::chmod(dir.path().c_str(), 0755);
+    ASSERT_NE(claimed, 100) << "could not set up the child";
+    EXPECT_EQ(claimed, 0) << "settings/selection/user devices claimed success (bits 2/1/0)";
+    EXPECT_EQ(namesIn(dir.path()), names) << "no temporary file may be left behind";
+    for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(readBytes(dir / names[i]), old[i]) << names[i];
   }
 
-  void expectOldFilesWhole() {
-    EXPECT_EQ(namesIn(dir), (std::vector<std::string>{"remotes.sel", "remotes.set", "remotes.usr"}))
-        << "no temporary file may be left behind";
-    EXPECT_EQ(fileBytes(dir / "remotes.set"), old[0]);
-    EXPECT_EQ(fileBytes(dir / "remotes.sel"), old[1]);
-    EXPECT_EQ(fileBytes(dir / "remotes.usr"), old[2]);
-  }
-
-  fs::path dir;
-  std::vector<Bytes> old;
+  testing::TestFolder dir;
 };
 
-TEST_F(CrashSafeSaveTest, DirectoryThatRefusesWritesKeepsTheOldFiles) {
-  writeOldFiles();
+TEST_F(CrashSafeSave, DirectoryThatRefusesWritesKeepsTheOldFiles) {
   // Root writes through permission bits, so a root run saves as nobody.
-  const bool root = ::geteuid() == 0;
-  if (!root) ::chmod(dir.c_str(), 0555);
-  const int claimed = inChild([&] {
-    if (root && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 100;
-    return saveEverythingElse(dir.string());
+  expectFailingSavesKeepTheOldFiles([this] {
+    return ::chmod(dir.path().c_str(), 0555) == 0 &&
+           (::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0));
   });
-  ::chmod(dir.c_str(), 0755);
-  ASSERT_NE(claimed, 100) << "could not drop root in the child";
-  EXPECT_EQ(claimed, 0) << "settings/selection/user devices claimed success (bits 2/1/0): " << claimed;
-  expectOldFilesWhole();
 }
 
-TEST_F(CrashSafeSaveTest, FullDiskKeepsTheOldFiles) {
-  writeOldFiles();
-  const int claimed = inChild([&] {
+TEST_F(CrashSafeSave, FullDiskKeepsTheOldFiles) {
+  expectFailingSavesKeepTheOldFiles([] {
     ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG instead of killing
     rlimit limit{};
     ::getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = 10;  // below even the 20-byte settings file
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 100;
-    return saveEverythingElse(dir.string());
+    return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
   });
-  ASSERT_NE(claimed, 100) << "could not limit the file size in the child";
-  EXPECT_EQ(claimed, 0) << "settings/selection/user devices claimed success (bits 2/1/0): " << claimed;
-  expectOldFilesWhole();
 }
 
 // A child saves two different 30-device files in turn until it is killed at
 // a random moment; whatever the moment, the file on disk is one of the two.
-TEST_F(CrashSafeSaveTest, SaveKilledAtAnyMomentLeavesOneWholeFile) {
-  constexpr int kRounds = 200;
-  const std::string path = (dir / "remotes.usr").string();
-  auto first = devicesFilledWith(1);
-  auto second = devicesFilledWith(2);
+TEST_F(CrashSafeSave, SaveKilledAtAnyMomentLeavesOneWholeFile) {
+  const std::string path = dir / "remotes.usr";
+  auto first = seededWorld(1);
+  auto second = seededWorld(2);
   const Bytes firstBytes = userDevicesBytes(first->catalogue);
   const Bytes secondBytes = userDevicesBytes(second->catalogue);
 
   // Kill points spread over about two saves, however fast this disk is.
   const auto started = std::chrono::steady_clock::now();
   ASSERT_TRUE(saveUserDevices(first->catalogue, path).isOk());
-  const auto oneSave =
-      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
-  const std::chrono::microseconds::rep longest =
-      std::clamp<std::chrono::microseconds::rep>(2 * oneSave.count(), 500, 50000);
+  const auto oneSave = std::chrono::steady_clock::now() - started;
+  const int64_t longest = std::clamp<int64_t>(2 * oneSave / std::chrono::microseconds(1), 500, 50000);
 
   const unsigned seed = std::random_device{}();
   SCOPED_TRACE("seed " + std::to_string(seed));
   std::mt19937 random(seed);
-  std::uniform_int_distribution<std::chrono::microseconds::rep> delay(0, longest);
-  int endedFirst = 0;
-  int tempFilesLeft = 0;
-  for (int round = 0; round < kRounds; ++round) {
+  std::uniform_int_distribution<int64_t> delay(0, longest);
+  for (int round = 0; round < 200; ++round) {
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -206,61 +145,51 @@ TEST_F(CrashSafeSaveTest, SaveKilledAtAnyMomentLeavesOneWholeFile) {
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
 
-    const Bytes now = fileBytes(path);
-    ASSERT_TRUE(now == firstBytes || now == secondBytes)
-        << "round " << round << ": a file of " << now.size() << " bytes that is neither save";
-    endedFirst += now == firstBytes ? 1 : 0;
-    for (const std::string& name : namesIn(dir)) {
-      if (name == "remotes.usr") continue;
-      ++tempFilesLeft;
-      fs::remove(dir / name);
+    const Bytes now = readBytes(path);
+    ASSERT_TRUE(now == firstBytes || now == secondBytes) << "round " << round << ": " << now.size() << " bytes";
+    // A killed save leaves its temporary; start-up sweeps those, here we do.
+    for (const std::string& name : namesIn(dir.path())) {
+      if (name != "remotes.usr") std::filesystem::remove(dir / name);
     }
   }
-  RecordProperty("kills", kRounds);
-  RecordProperty("endedWithSecond", kRounds - endedFirst);
-  std::cout << kRounds << " kills within " << longest << " us of the start: " << endedFirst << " left the first file, "
-            << kRounds - endedFirst << " the second; " << tempFilesLeft << " temporary files left behind\n";
 }
 
-TEST_F(CrashSafeSaveTest, StaleTemporariesOfKilledSavesAreSweptAndFreshOnesKept) {
-  const fs::path path = dir / "remotes.usr";
-  for (const char* name : {"remotes.usr.Ab12Cd", "remotes.usr.Xy34Zw", "remotes.usr.bad.10", "remotes.sel.Ab12Cd",
-                           "remotes.usr.toolongname"}) {
-    std::ofstream(dir / name) << "x";
-  }
-  // Two minutes old: long dead. The other stays young, as a save in progress.
+TEST_F(CrashSafeSave, StaleTemporariesOfKilledSavesAreSweptAndFreshOnesKept) {
+  // Two minutes old is long dead; a young one may be another save in progress.
   const timespec twoMinutesAgo[2] = {{::time(nullptr) - 120, 0}, {::time(nullptr) - 120, 0}};
-  for (const char* name : {"remotes.usr.Ab12Cd", "remotes.usr.bad.10", "remotes.sel.Ab12Cd", "remotes.usr.toolongname"}) {
-    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / name).c_str(), twoMinutesAgo, 0), 0);
+  for (const auto& [name, stale] : {std::pair{"remotes.usr.Ab12Cd", true}, {"remotes.usr.Xy34Zw", false},
+                                    {"remotes.usr.bad.10", true}, {"remotes.sel.Ab12Cd", true},
+                                    {"remotes.usr.toolongname", true}}) {
+    std::ofstream(dir / name) << "x";
+    ASSERT_EQ(stale ? ::utimensat(AT_FDCWD, (dir / name).c_str(), twoMinutesAgo, 0) : 0, 0);
   }
-  EXPECT_EQ(removeStaleTemporaries(path.string(), 60), 1);
-  EXPECT_EQ(namesIn(dir), (std::vector<std::string>{"remotes.sel.Ab12Cd", "remotes.usr.Xy34Zw", "remotes.usr.bad.10",
-                                                    "remotes.usr.toolongname"}));
+  EXPECT_EQ(removeStaleTemporaries(dir / "remotes.usr", 60), 1);
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"remotes.sel.Ab12Cd", "remotes.usr.Xy34Zw",
+                                                           "remotes.usr.bad.10", "remotes.usr.toolongname"}));
 }
 
-TEST_F(CrashSafeSaveTest, SavedFilesAreOrdinaryUserFiles) {
+TEST_F(CrashSafeSave, SavedFilesAreOrdinaryUserFiles) {
   const mode_t before = ::umask(022);
-  const Status saved = saveSettings(IrSettings{}, (dir / "remotes.set").string());
+  const Status saved = saveSettings(IrSettings{}, dir / "remotes.set");
   ::umask(before);
   ASSERT_TRUE(saved.isOk()) << saved.message();
-  struct stat info {};
-  ASSERT_EQ(::stat((dir / "remotes.set").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0644u);
+  EXPECT_EQ(std::filesystem::status(dir / "remotes.set").permissions(), std::filesystem::perms(0644));
 }
 
-TEST_F(CrashSafeSaveTest, KeepAsideNeverReplacesAnEarlierCopy) {
-  const fs::path path = dir / "remotes.usr";
-  std::ofstream(dir / "remotes.usr.bad") << "first";
-  std::ofstream(dir / "remotes.usr.bad.2") << "second";
+TEST_F(CrashSafeSave, KeepAsideNeverReplacesAnEarlierCopy) {
+  const std::string path = dir / "remotes.usr";
+  std::ofstream(path + ".bad") << "first";
+  std::ofstream(path + ".bad.2") << "second";
   std::ofstream(path) << "third";
   Status status = Status::ok();
-  EXPECT_EQ(keepAside(path.string(), status), path.string() + ".bad.3");
+  EXPECT_EQ(keepAside(path, status), path + ".bad.3");
   EXPECT_TRUE(status.isOk()) << status.message();
-  EXPECT_EQ(namesIn(dir), (std::vector<std::string>{"remotes.usr.bad", "remotes.usr.bad.2", "remotes.usr.bad.3"}));
-  EXPECT_EQ(fileBytes(dir / "remotes.usr.bad"), Bytes({'f', 'i', 'r', 's', 't'}));
-  EXPECT_EQ(fileBytes(dir / "remotes.usr.bad.3"), Bytes({'t', 'h', 'i', 'r', 'd'}));
+  EXPECT_EQ(namesIn(dir.path()),
+            (std::vector<std::string>{"remotes.usr.bad", "remotes.usr.bad.2", "remotes.usr.bad.3"}));
+  EXPECT_EQ(testing::readText(path + ".bad"), "first");
+  EXPECT_EQ(testing::readText(path + ".bad.3"), "third");
 
-  EXPECT_EQ(keepAside(path.string(), status), "");
+  EXPECT_EQ(keepAside(path, status), "");  // nothing left to keep
   EXPECT_FALSE(status.isOk());
 }
 
