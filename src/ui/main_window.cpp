@@ -152,6 +152,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // While auto adjust runs every command is ignored, and the worker may be
+  // about to show its last message on this thread: waiting for it here
+  // would hang both. The next tap ends auto adjust.
+  if (app_.core.autoAdjustActive) {
+    event->ignore();
+    return;
+  }
   if (!shutDown_) {
     shutDown_ = true;
     controller_.shutdown();

@@ -165,6 +165,10 @@ class MainWindowTest : public QObject {
     for (const Message& m : rig.messages) QCOMPARE(QString::fromStdString(m.caption), QStringLiteral("Learning Mode"));
     QVERIFY(!rig.window.close());  // the close box too
     rig.app.core.learning.learningMode = false;
+    rig.app.core.autoAdjustActive = true;  // ignored too, without a word
+    QVERIFY(!rig.window.close());
+    QCOMPARE(rig.messages.size(), size_t{6});  // the five commands and the close box in learning mode
+    rig.app.core.autoAdjustActive = false;
   }
 
   void soundCheckMarkFollowsTheSetting() {
