@@ -22,7 +22,7 @@
 #include "learn/user_devices.h"
 #include "storage/selection_file.h"
 #include "storage/user_devices_file.h"
-#include "support/fakes.h"
+#include "support/window_rig.h"
 #include "ui/learn_function_dialog.h"
 #include "ui/main_window.h"
 
@@ -129,20 +129,10 @@ class LearningDialogsTest : public QObject {
   Q_OBJECT
 
  private:
-  // One window on a virtual counter and a simulated port.
-  struct Rig {
-    explicit Rig(const char* name) : files(freshDataFiles(name)) {
-      window.presentMessage = [this](const Message& m) { messages.push_back(m); };
+  // One window on a virtual counter and a simulated port, a remote pointed at it.
+  struct Rig : testing::WindowRig<RealSleeper> {
+    explicit Rig(const char* name) : WindowRig(std::string("zapvane-learning-") + name) {
       opener.remote = RemoteSignal{{9000, 4500, 560, 1690, 560, 560, 560}, 40'000};
-    }
-    static DataFiles freshDataFiles(const char* name) {
-      const auto dir = std::filesystem::temp_directory_path() / (std::string("zapvane-learning-") + name);
-      std::filesystem::remove_all(dir);
-      return DataFiles::in(dir.string());
-    }
-    static bool started(RemoteApp& app) {
-      app.start();
-      return true;
     }
     ~Rig() {
       // A capture still listening ends unreported; one reporting back is
@@ -154,8 +144,6 @@ class LearningDialogsTest : public QObject {
       const QDeadlineTimer deadline(kStepTimeoutMs);
       while (app.learnWorker.running() && !deadline.hasExpired()) QTest::qWait(kPollMs);
       app.core.learning.learningMode = false;
-      window.close();
-      std::filesystem::remove_all(files.dir);
     }
     void select(std::initializer_list<int32_t> entries) {
       app.core.selection = {};
@@ -171,12 +159,6 @@ class LearningDialogsTest : public QObject {
       QCOMPARE(createUserDevice(core, name, skin), CreateResult::created);
       appendUserDevice(core.catalogue, core.catalogue.userCount - 1);
       core.learning.learningMode = false;
-    }
-    void tap(const SkinLayout& layout, int32_t result) {
-      const HotSpot& spot = layout.spotFor(result);
-      const QPoint at(spot.centreX, spot.centreY + kYOffset);
-      QTest::mousePress(&window.skin(), Qt::LeftButton, {}, at);
-      QTest::mouseRelease(&window.skin(), Qt::LeftButton, {}, at);
     }
     // Waits for the script, then for the capture that reported into it.
     bool finish(Script& script) {
@@ -199,17 +181,6 @@ class LearningDialogsTest : public QObject {
                               : QString::fromStdString(messages.back().caption + ": " + messages.back().text);
     }
 
-    DataFiles files;
-    VirtualCounter clock;
-    testing::RecordingSimOpener opener{clock};
-    RealSleeper sleeper;
-    NoThreadPriority priority;
-    testing::CountingBeeper beeper;
-    std::ostringstream err;
-    RemoteApp app{files, {clock, opener, sleeper, priority, beeper}, err};
-    bool appStarted = started(app);
-    MainWindow window{app};
-    std::vector<Message> messages;
   };
 
   // Saves a dialog's picture when ZAPVANE_SCREENSHOTS names a folder.

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "storage/settings_file.h"
-#include "support/fakes.h"
+#include "support/window_rig.h"
 #include "ui/main_window.h"
 
 namespace zapvane {
@@ -17,55 +17,13 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private:
-  // Everything one window needs, on a virtual counter and a simulated port.
-  struct Rig {
-    explicit Rig(const std::string& dir) : files(freshDataFiles(dir)) {
-      window.presentMessage = [this](const Message& m) { messages.push_back(m); };
-    }
-    static DataFiles freshDataFiles(const std::string& dir) {
-      std::filesystem::remove_all(dir);
-      return DataFiles::in(dir);
-    }
-    // The program starts the core before it makes the window.
-    static bool started(RemoteApp& app) {
-      app.start();
-      return true;
-    }
-    ~Rig() {
-      window.close();
-      std::filesystem::remove_all(files.dir);
-    }
-    void select(std::initializer_list<int32_t> entries, int32_t pos = 0) {
-      app.core.selection = {};
-      for (int32_t e : entries) app.core.selection.entries[static_cast<size_t>(app.core.selection.selectionCount++)] = e;
-      app.core.settings.savedSelectionPos = pos;
-      restoreCurrentDevice(app.core.settings, app.core.selection, app.core.catalogue, app.core.current);
-      window.repaintNow();
-    }
-    QPoint centreOf(const SkinLayout& layout, int32_t result) const {
-      const HotSpot& spot = layout.spotFor(result);
-      return QPoint(spot.centreX, spot.centreY + kYOffset);
-    }
-    void press(QPoint at) { QTest::mousePress(&window.skin(), Qt::LeftButton, {}, at); }
-    void release(QPoint at) { QTest::mouseRelease(&window.skin(), Qt::LeftButton, {}, at); }
+  // The worker pauses for real, so the test thread acts while it repeats.
+  struct Rig : testing::WindowRig<RealSleeper> {
+    using WindowRig::WindowRig;
     QImage face() { return window.skin().grab().toImage().convertToFormat(QImage::Format_RGB32); }
-
-    DataFiles files;
-    VirtualCounter clock;
-    testing::RecordingSimOpener opener{clock};
-    RealSleeper sleeper;
-    NoThreadPriority priority;
-    testing::CountingBeeper beeper;
-    std::ostringstream err;
-    RemoteApp app{files, {clock, opener, sleeper, priority, beeper}, err};
-    bool appStarted = started(app);
-    MainWindow window{app};
-    std::vector<Message> messages;
   };
 
-  static std::string dataDir(const char* name) {
-    return (std::filesystem::temp_directory_path() / (std::string("zapvane-window-") + name)).string();
-  }
+  static std::string dataDir(const char* name) { return std::string("zapvane-window-") + name; }
 
   // Saves a screenshot of the whole window when ZAPVANE_SCREENSHOTS names a folder.
   static void screenshot(MainWindow& window, const char* name) {

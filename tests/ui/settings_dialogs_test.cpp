@@ -21,7 +21,7 @@
 #include "ir/auto_adjust.h"
 #include "storage/settings_file.h"
 #include "storage/user_devices_file.h"
-#include "support/fakes.h"
+#include "support/window_rig.h"
 #include "ui/about_dialog.h"
 #include "ui/main_window.h"
 #include "ui/select_devices_dialog.h"
@@ -68,9 +68,8 @@ void tapRow(QListWidget* list, int row) {
 // One window on a virtual counter, a virtual sleeper (a held button repeats
 // as fast as the machine runs) and a simulated port, with two user devices
 // (entries 38 and 39) that have command 1 learned.
-struct Rig {
-  explicit Rig(const char* name) : files(freshDataFiles(name)) {
-    window.presentMessage = [this](const Message& m) { messages.push_back(m); };
+struct Rig : testing::WindowRig<VirtualSleeper> {
+  explicit Rig(const char* name) : WindowRig(std::string("zapvane-dialogs-") + name) {
     for (const char16_t* userName : {u"Kitchen", u"B\u00fcro"}) {
       RemoteCore& core = app.core;
       const int32_t i = core.catalogue.userCount++;
@@ -83,33 +82,9 @@ struct Rig {
       appendUserDevice(core.catalogue, i);
     }
   }
-  static DataFiles freshDataFiles(const char* name) {
-    const auto dir = std::filesystem::temp_directory_path() / (std::string("zapvane-dialogs-") + name);
-    std::filesystem::remove_all(dir);
-    return DataFiles::in(dir.string());
-  }
-  static bool started(RemoteApp& app) {
-    app.start();
-    return true;
-  }
-  ~Rig() {
-    window.close();
-    std::filesystem::remove_all(files.dir);
-  }
-  void select(std::initializer_list<int32_t> entries, int32_t pos = 0) {
-    app.core.selection = {};
-    for (int32_t e : entries) app.core.selection.entries[static_cast<size_t>(app.core.selection.selectionCount++)] = e;
-    app.core.settings.savedSelectionPos = pos;
-    restoreCurrentDevice(app.core.settings, app.core.selection, app.core.catalogue, app.core.current);
-    window.repaintNow();
-  }
-  QPoint centreOf(int32_t result) const {
-    const HotSpot& spot = tvLayout.spotFor(result);
-    return QPoint(spot.centreX, spot.centreY + kYOffset);
-  }
   void tap(int32_t result, bool lift = true) {
-    QTest::mousePress(&window.skin(), Qt::LeftButton, {}, centreOf(result));
-    if (lift) QTest::mouseRelease(&window.skin(), Qt::LeftButton, {}, centreOf(result));
+    press(centreOf(tvLayout, result));
+    if (lift) release(centreOf(tvLayout, result));
   }
   std::tuple<int32_t, int32_t, int32_t> storedPortAndPair() {
     IrSettings stored;
@@ -133,18 +108,7 @@ struct Rig {
     window.action(command)->trigger();
   }
 
-  DataFiles files;
-  VirtualCounter clock;
-  testing::RecordingSimOpener opener{clock};
-  VirtualSleeper sleeper{clock};
-  NoThreadPriority priority;
-  testing::CountingBeeper beeper;
-  std::ostringstream err;
-  RemoteApp app{files, {clock, opener, sleeper, priority, beeper}, err};
-  bool appStarted = started(app);
-  MainWindow window{app};
   DialogContext context{&window, app, window};
-  std::vector<Message> messages;
   QString openedTitle;
 };
 
