@@ -1,6 +1,5 @@
-// Saves that cannot finish: a directory that refuses writes, a full disk, a
-// process killed in the middle. The previous file must stay whole, and a
-// failure must be reported rather than swallowed. Each hostile condition is
+// Saves that cannot finish (a read-only directory, a full disk, a kill) keep
+// the previous file whole and report the failure. Each hostile condition is
 // set up in a forked child, so the test process itself keeps its rights.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -31,9 +30,7 @@
 namespace zapvane {
 namespace {
 
-using testing::Bytes;
-using testing::readBytes;
-using testing::seededWorld;
+using namespace testing;  // zapvane::testing
 
 std::vector<std::string> namesIn(const std::filesystem::path& dir) {
   std::vector<std::string> names;
@@ -63,7 +60,6 @@ class CrashSafeSave : public ::testing::Test {
     settings.soundOn = 1;
     SelectionList selection;
     selection.selectionCount = 2;
-    selection.entries[1] = 9;
     ASSERT_TRUE(saveSettings(settings, dir / "remotes.set").isOk());
     ASSERT_TRUE(saveSelection(selection, dir / "remotes.sel").isOk());
     ASSERT_TRUE(saveUserDevices(seededWorld(1, 2)->catalogue, dir / "remotes.usr").isOk());
@@ -71,19 +67,18 @@ class CrashSafeSave : public ::testing::Test {
     std::vector<Bytes> old;
     for (const std::string& name : names) old.push_back(readBytes(dir / name));
 
-    // The child saves other contents; bit k of its exit code is set when save k claimed success.
+    // Bit k of the child's exit code is set when save k claimed success.
     const int claimed = inChild([&] {
       if (!hostile()) return 100;
-      IrSettings other;
-      other.port = 3;
-      SelectionList longer;
-      longer.selectionCount = 5;  // 24 bytes: past the full disk's limit too
-      int claimedSuccess = 0;
-      for (const Status& s : {saveSettings(other, dir / "remotes.set"), saveSelection(longer, dir / "remotes.sel"),
+      settings.port = 3;
+      selection.selectionCount = 5;  // 24 bytes: past the full disk's limit too
+      int bits = 0;
+      for (const Status& s : {saveSettings(settings, dir / "remotes.set"),
+                              saveSelection(selection, dir / "remotes.sel"),
                               saveUserDevices(seededWorld(7)->catalogue, dir / "remotes.usr")}) {
-        claimedSuccess = claimedSuccess << 1 | (s.isOk() || s.message().empty() ? 1 : 0);
+        bits = bits << 1 | (s.isOk() || s.message().empty() ? 1 : 0);
       }
-      return claimedSuccess;
+      return bits;
     });
     ::chmod(dir.path().c_str(), 0755);
     ASSERT_NE(claimed, 100) << "could not set up the child";
@@ -92,7 +87,7 @@ class CrashSafeSave : public ::testing::Test {
     for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(readBytes(dir / names[i]), old[i]) << names[i];
   }
 
-  testing::TestFolder dir;
+  TestFolder dir;
 };
 
 TEST_F(CrashSafeSave, DirectoryThatRefusesWritesKeepsTheOldFiles) {
@@ -186,8 +181,7 @@ TEST_F(CrashSafeSave, KeepAsideNeverReplacesAnEarlierCopy) {
   EXPECT_TRUE(status.isOk()) << status.message();
   EXPECT_EQ(namesIn(dir.path()),
             (std::vector<std::string>{"remotes.usr.bad", "remotes.usr.bad.2", "remotes.usr.bad.3"}));
-  EXPECT_EQ(testing::readText(path + ".bad"), "first");
-  EXPECT_EQ(testing::readText(path + ".bad.3"), "third");
+  EXPECT_EQ(readText(path + ".bad") + readText(path + ".bad.3"), "firstthird");
 
   EXPECT_EQ(keepAside(path, status), "");  // nothing left to keep
   EXPECT_FALSE(status.isOk());

@@ -1,11 +1,10 @@
-// The selection file and the choice of the device shown at start-up: the
-// stored layout, damaged files that must neither crash nor reach outside the
-// list, and saved positions that point outside it.
+// The selection file and the device shown at start-up: the stored layout,
+// damaged files that must neither crash nor reach outside the list, and
+// saved positions that point outside it.
 #include "storage/selection_file.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -16,10 +15,7 @@
 namespace zapvane {
 namespace {
 
-using testing::Bytes;
-using testing::leWords;
-using testing::readBytes;
-using testing::writeBytes;
+using namespace testing;  // zapvane::testing
 
 std::vector<int32_t> entriesOf(const SelectionList& list) {
   return std::vector<int32_t>(list.entries.begin(), list.entries.begin() + list.selectionCount);
@@ -39,12 +35,14 @@ std::unique_ptr<DeviceCatalogue> catalogueWith(int32_t userCount) {
 
 class SelectionFile : public ::testing::Test {
  protected:
-  testing::TestFolder dir;
+  TestFolder dir;
   const std::string path = dir / "remotes.sel";
 };
 
 TEST_F(SelectionFile, ListIsStoredAsCountThenEntriesAndReadsBack) {
   SelectionList saved;
+  ASSERT_TRUE(saveSelection(saved, path).isOk());
+  EXPECT_EQ(readBytes(path), leWords({0}));
   saved.selectionCount = 3;
   saved.entries = {0, 5, 40, 17};  // 17 lies past the count: not stored
   ASSERT_TRUE(saveSelection(saved, path).isOk());
@@ -52,75 +50,64 @@ TEST_F(SelectionFile, ListIsStoredAsCountThenEntriesAndReadsBack) {
 
   auto loaded = std::make_unique<SelectionList>();
   const SelectionLoad load = loadSelection(*loaded, path, 41);
-  EXPECT_TRUE(load.fromFile);
-  EXPECT_TRUE(load.problem.empty()) << load.problem;
+  EXPECT_TRUE(load.fromFile && load.readError.isOk());
+  EXPECT_EQ(load.problem, "");
   EXPECT_EQ(entriesOf(*loaded), (std::vector<int32_t>{0, 5, 40}));
 }
 
-TEST_F(SelectionFile, EmptyOrMissingListShowsTheFirstBuiltInDevice) {
-  auto catalogue = catalogueWith(0);
-  for (const bool missing : {true, false}) {
-    SCOPED_TRACE(missing ? "missing file" : "count 0");
-    if (!missing) {
-      ASSERT_TRUE(saveSelection(SelectionList{}, path).isOk());
-      EXPECT_EQ(readBytes(path), leWords({0}));
-    }
-    auto list = std::make_unique<SelectionList>();
-    list->entries[0] = 12;  // a stale list must not survive the load
-    list->selectionCount = 1;
-    const SelectionLoad load = loadSelection(*list, path, catalogue->catalogueCount);
-    EXPECT_EQ(load.fromFile, !missing);
-    EXPECT_EQ(std::filesystem::exists(path), !missing) << "a load never writes";
-    EXPECT_TRUE(load.readError.isOk());
-    EXPECT_TRUE(load.problem.empty());
-    EXPECT_EQ(list->selectionCount, 0);
-
-    IrSettings settings;
-    CurrentDevice current;
-    restoreCurrentDevice(settings, *list, *catalogue, current);
-    EXPECT_EQ(current.device.load(), &catalogue->builtIn[0]);
-    EXPECT_EQ(current.catalogueIndex, 0);
-    EXPECT_EQ(current.selectionPos, 0);
-  }
-}
-
-// The list is heap-allocated at its exact size, so that a read or write past
-// its entries lands in AddressSanitizer's red zone.
+// Whatever the file, a stale list never survives the load, the file is left
+// as it was, and an empty result shows the first built-in device. The list is
+// heap-allocated at its exact size, so that a read or write past its entries
+// lands in AddressSanitizer's red zone.
 TEST_F(SelectionFile, DamagedFilesKeepOnlyUsableEntriesAndSaySo) {
-  std::vector<int64_t> tooMany(102, 1);
+  std::vector<int64_t> tooMany(102, 1), full(101, 37);
   tooMany[0] = 101;
+  full[0] = 100;
   Bytes cutMidWord = leWords({3, 7, 8, 9});
   cutMidWord.resize(14);
   const struct {
     const char* what;
     Bytes file;
     std::vector<int32_t> kept;
+    bool problem;
   } cases[] = {
-      {"negative count", leWords({-1, 3, 4}), {}},
-      {"count past the list's room", leWords(tooMany), {}},
-      {"entries that are no device", leWords({6, 3, 38, -1, 7, INT32_MAX, 37}), {3, 7, 37}},
-      {"cut inside an entry", cutMidWord, {7, 8}},
-      {"three bytes", Bytes{3, 0, 0}, {}},
-      {"empty", Bytes{}, {}},
+      {"count 0", leWords({0}), {}, false},
+      {"empty", Bytes{}, {}, false},
+      {"a full list", leWords(full), std::vector<int32_t>(100, 37), false},
+      {"negative count", leWords({-1, 3, 4}), {}, true},
+      {"count past the list's room", leWords(tooMany), {}, true},
+      {"entries that are no device", leWords({6, 3, 38, -1, 7, INT32_MAX, 37}), {3, 7, 37}, true},
+      {"cut inside an entry", cutMidWord, {7, 8}, true},
+      {"three bytes", Bytes{3, 0, 0}, {}, true},
   };
+  auto catalogue = catalogueWith(0);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     writeBytes(path, c.file);
     auto list = std::make_unique<SelectionList>();
+    list->entries[0] = 12;
+    list->selectionCount = 1;
     const SelectionLoad load = loadSelection(*list, path, 38);
+    EXPECT_TRUE(load.fromFile && load.readError.isOk());
     EXPECT_EQ(entriesOf(*list), c.kept);
-    if (!c.file.empty()) {  // of an empty file only the empty list is asked
-      EXPECT_FALSE(load.problem.empty());
-    }
+    EXPECT_EQ(!load.problem.empty(), c.problem) << load.problem;
     EXPECT_EQ(readBytes(path), c.file) << "a load must not rewrite the file";
+
+    IrSettings settings;
+    CurrentDevice current;
+    restoreCurrentDevice(settings, *list, *catalogue, current);
+    const int32_t shown = c.kept.empty() ? 0 : c.kept[0];
+    EXPECT_EQ(current.catalogueIndex, shown);
+    EXPECT_EQ(current.device.load(), &catalogue->builtIn[static_cast<size_t>(shown)]);
   }
 
-  std::vector<int64_t> full(101, 37);
-  full[0] = 100;
-  writeBytes(path, leWords(full));
+  std::filesystem::remove(path);
   auto list = std::make_unique<SelectionList>();
-  EXPECT_EQ(loadSelection(*list, path, 38).problem, "");
-  EXPECT_EQ(entriesOf(*list), std::vector<int32_t>(100, 37));
+  list->selectionCount = 1;
+  const SelectionLoad load = loadSelection(*list, path, 38);
+  EXPECT_FALSE(load.fromFile || !load.readError.isOk() || !load.problem.empty());
+  EXPECT_EQ(list->selectionCount, 0);
+  EXPECT_FALSE(std::filesystem::exists(path)) << "a load never writes";
 }
 
 TEST(RestoreCurrentDevice, ShowsTheSavedPositionOrFallsBackToTheFirstEntry) {

@@ -1,6 +1,5 @@
-// The settings file: defaults from ports.conf when it is missing, files
-// copied from the handheld read as they are (short or long), and the record
-// stored byte for byte.
+// The settings file: defaults from ports.conf when it is missing, handheld
+// files read as they are (short or long), the record stored byte for byte.
 #include "storage/settings_file.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,9 +17,8 @@
 namespace zapvane {
 namespace {
 
-using testing::Bytes;
-using testing::leWords;
-using testing::readBytes;
+using namespace testing;  // zapvane::testing
+namespace fs = std::filesystem;
 
 std::vector<int32_t> fieldsOf(const IrSettings& s) {
   return {s.port, s.spaceAdjust, s.savedSelectionPos, s.soundOn, s.markAdjust};
@@ -33,7 +30,7 @@ void fill(IrSettings& s, const std::vector<int32_t>& v) {
 
 class SettingsFile : public ::testing::Test {
  protected:
-  testing::TestFolder dir;
+  TestFolder dir;
   const std::string path = dir / "remotes.set";
 };
 
@@ -45,8 +42,8 @@ TEST_F(SettingsFile, MissingFileTakesDefaultsFromPortsConfAndWritesThem) {
   } cases[] = {{"# transceiver\nPort=3\nCOM3=sim\n", 2, "COM3:"}, {"COM1=sim\n", 0, "COM1:"}, {nullptr, 0, "COM1:"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.portsConf != nullptr ? c.portsConf : "(no ports.conf)");
-    std::filesystem::remove(path);
-    std::filesystem::remove(dir / "ports.conf");
+    fs::remove(path);
+    fs::remove(dir / "ports.conf");
     if (c.portsConf != nullptr) std::ofstream(dir / "ports.conf") << c.portsConf;
     IrSettings settings;
     fill(settings, {7, 4, 9, 0, -3});  // whatever was there must not leak into the defaults
@@ -68,7 +65,7 @@ TEST_F(SettingsFile, FileOfAnyLengthReplacesOnlyTheBytesItHolds) {
   for (size_t length = 0; length <= stored.size(); ++length) {
     SCOPED_TRACE("file of " + std::to_string(length) + " bytes");
     const Bytes file(stored.begin(), stored.begin() + static_cast<std::ptrdiff_t>(length));
-    testing::writeBytes(path, file);
+    writeBytes(path, file);
     IrSettings settings;
     fill(settings, before);
     EXPECT_TRUE(loadSettings(settings, path, 5).fromFile);
@@ -79,33 +76,33 @@ TEST_F(SettingsFile, FileOfAnyLengthReplacesOnlyTheBytesItHolds) {
   }
 
   // The record is zero-filled at start-up, so a 12-byte file leaves the sound off.
-  testing::writeBytes(path, leWords({3, -2, 4}));
+  writeBytes(path, leWords({3, -2, 4}));
   IrSettings fresh;
   loadSettings(fresh, path, 1);
   EXPECT_EQ(fieldsOf(fresh), (std::vector<int32_t>{3, -2, 4, 0, 0}));
 }
 
 TEST_F(SettingsFile, ValuesOutsideTheirRangesRoundTripByteExact) {
+  const std::vector<int32_t> values = {-1, -5, INT32_MIN, 2, INT32_MAX};
   IrSettings saved, loaded;
-  fill(saved, {-1, -5, INT32_MIN, 2, INT32_MAX});
+  fill(saved, values);
   ASSERT_TRUE(saveSettings(saved, path).isOk());
-  EXPECT_EQ(readBytes(path), leWords({-1, -5, INT32_MIN, 2, INT32_MAX}));
+  EXPECT_EQ(readBytes(path), leWords({values.begin(), values.end()}));
   ASSERT_TRUE(loadSettings(loaded, path, 1).fromFile);
-  EXPECT_EQ(fieldsOf(loaded), fieldsOf(saved));
+  EXPECT_EQ(fieldsOf(loaded), values);
 }
 
 // A file that is there but cannot be read may still be the user's: the
 // defaults are used in memory and nothing is written over it or beside it.
 TEST_F(SettingsFile, UnreadableFileGivesDefaultsAndIsLeftAlone) {
-  std::filesystem::create_directory(path);
+  fs::create_directory(path);
   IrSettings settings;
   fill(settings, {7, 4, 9, 0, -3});
   const SettingsLoad load = loadSettings(settings, path, 2);
-  EXPECT_FALSE(load.fromFile);
-  EXPECT_FALSE(load.readError.isOk());
+  EXPECT_FALSE(load.fromFile || load.readError.isOk());
   EXPECT_EQ(fieldsOf(settings), (std::vector<int32_t>{1, 0, 0, 1, 0}));
-  EXPECT_TRUE(std::filesystem::is_empty(path));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  EXPECT_TRUE(fs::is_empty(path));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
 }
 
 }  // namespace
