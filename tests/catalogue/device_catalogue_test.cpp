@@ -1,10 +1,8 @@
-// The catalogue's shape (built-in devices first, user devices after them),
-// the reset of the user-device records, and which taps have something to send.
-// The row layout of code tables is checked on every built-in row elsewhere.
+// The catalogue's shape, the reset of the user-device records, and which taps
+// have something to send. Built-in rows are checked one by one elsewhere.
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,16 +12,13 @@
 namespace zapvane {
 namespace {
 
-std::u16string nameOf(const DeviceProfile& p) { return std::u16string(p.name.data()); }
-
 TEST(CatalogueOrder, BuiltInDevicesFirstThenTheUserDevices) {
   for (const int32_t users : {0, 30}) {
     SCOPED_TRACE(std::to_string(users) + " user devices");
     RemoteCore core;
     startCatalogue(core);
     core.catalogue.userCount = users;
-    // The selection file restores the shown device later; building always
-    // starts from entry 0.
+    // Building always starts from entry 0; the selection file restores the shown device later.
     core.current.device = &core.catalogue.userDevices[4];
     core.current.catalogueIndex = 42;
     core.current.selectionPos = 7;
@@ -32,15 +27,12 @@ TEST(CatalogueOrder, BuiltInDevicesFirstThenTheUserDevices) {
     const DeviceCatalogue& c = core.catalogue;
     ASSERT_EQ(c.catalogueCount, 38 + users);
     for (size_t i = 0; i < 38; ++i) EXPECT_EQ(c.entries[i], &c.builtIn[i]) << "entry " << i;
-    EXPECT_EQ(nameOf(*c.entries[0]), u"SONY - TV");
-    EXPECT_EQ(nameOf(*c.entries[37]), u"AIWA - audio");
     for (size_t i = 0; i < static_cast<size_t>(users); ++i) {
       EXPECT_EQ(c.entries[38 + i], &c.userDevices[i]) << "user device " << i;
       EXPECT_EQ(c.entries[38 + i]->userIndex, static_cast<int32_t>(i));
     }
-    EXPECT_EQ(core.current.device.load(), c.entries[0]);
-    EXPECT_EQ(core.current.catalogueIndex.load(), 0);
-    EXPECT_EQ(core.current.selectionPos.load(), 0);
+    EXPECT_TRUE(core.current.device == c.entries[0] && core.current.catalogueIndex == 0 &&
+                core.current.selectionPos == 0);
   }
 }
 
