@@ -3,30 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
+
+#include "support/test_folder.h"
 
 namespace {
 
-std::vector<uint8_t> readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using zapvane::testing::Bytes;
+using zapvane::testing::readBytes;
 
-uint32_t word(const std::vector<uint8_t>& b, size_t at, int bytes) {
+uint32_t word(const Bytes& b, size_t at, int bytes) {
   uint32_t v = 0;
   for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b[at + static_cast<size_t>(i)];
   return v;
 }
 
 TEST(BeepResource, IsMonoEightBitAt11025HzWith1961Samples) {
-  const std::vector<uint8_t> wav = readAll(ZAPVANE_BEEP_WAV);
-  ASSERT_GE(wav.size(), 44u);
+  const Bytes wav = readBytes(ZAPVANE_BEEP_WAV);
+  ASSERT_GE(wav.size(), 44u + 1961u);
   EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
   EXPECT_EQ(word(wav, 4, 4), wav.size() - 8);
   EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
@@ -36,19 +32,15 @@ TEST(BeepResource, IsMonoEightBitAt11025HzWith1961Samples) {
   EXPECT_EQ(word(wav, 34, 2), 8u);      // bits per sample
   EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
   EXPECT_EQ(word(wav, 40, 4), 1961u);
-  uint8_t low = 255, high = 0;
-  for (size_t i = 44; i < 44 + 1961; ++i) {
-    low = std::min(low, wav[i]);
-    high = std::max(high, wav[i]);
-  }
-  EXPECT_GT(high - low, 100);  // audible, not silence
+  const auto [low, high] = std::minmax_element(wav.begin() + 44, wav.begin() + 44 + 1961);
+  EXPECT_GT(*high - *low, 100);  // audible, not silence
 }
 
 TEST(BeepResource, IsWhatTheGeneratorMakes) {
-  const std::string fresh = ::testing::TempDir() + "zapvane-beep.wav";
+  const zapvane::testing::TestFolder dir;
+  const std::string fresh = dir / "beep.wav";
   ASSERT_EQ(std::system((std::string(ZAPVANE_MAKE_BEEP) + " " + fresh).c_str()), 0);
-  EXPECT_EQ(readAll(fresh), readAll(ZAPVANE_BEEP_WAV));
-  std::remove(fresh.c_str());
+  EXPECT_EQ(readBytes(fresh), readBytes(ZAPVANE_BEEP_WAV));
 }
 
 }  // namespace
