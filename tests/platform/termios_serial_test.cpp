@@ -78,7 +78,7 @@ class TermiosSerial : public ::testing::Test {
   std::unique_ptr<IrPort> port_;
 };
 
-TEST_F(TermiosSerial, OpenForSendingSetsTheLineThePortOpeningPrescribes) {
+TEST_F(TermiosSerial, OpenForSendingSetsTheLineAndBurstsArriveAsZeroBytes) {
   termios before = line();  // start from a cooked line with flow control, so every word must change
   cfsetspeed(&before, B9600);
   before.c_cflag |= CSTOPB | CRTSCTS;
@@ -96,6 +96,11 @@ TEST_F(TermiosSerial, OpenForSendingSetsTheLineThePortOpeningPrescribes) {
   EXPECT_EQ(t.c_oflag & OPOST, 0u);
   EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
   EXPECT_EQ(t.c_cc[VMIN] | t.c_cc[VTIME], 0);  // reads return at once
+
+  for (const int32_t n : {38, 400, 0}) {  // 400 goes out as 150 + 150 + 100
+    port_->writeBurst(n);
+    EXPECT_EQ(readMaster(static_cast<size_t>(n)), Bytes(static_cast<size_t>(n), 0)) << n << " bytes";
+  }
 }
 
 TEST(TermiosMapping, EveryWordBecomesItsFlagAndReadsBackTheSame) {
@@ -145,15 +150,6 @@ TEST(TermiosMapping, EveryWordBecomesItsFlagAndReadsBackTheSame) {
   handshake.rtsControl = LineControl::handshake;
   portStateFromTermios(t, handshake);  // CRTSCTS cleared behind the port's back
   EXPECT_EQ(handshake.rtsControl, LineControl::enable);
-}
-
-TEST_F(TermiosSerial, WriteBurstArrivesAsThatManyZeroBytes) {
-  usePorts("COM1=" + slavePath_);
-  ASSERT_TRUE(port_->openForSending());
-  for (const int32_t n : {38, 400, 0}) {  // 400 goes out as 150 + 150 + 100
-    port_->writeBurst(n);
-    EXPECT_EQ(readMaster(static_cast<size_t>(n)), Bytes(static_cast<size_t>(n), 0)) << n << " bytes";
-  }
 }
 
 TEST_F(TermiosSerial, WriteGivesUpWhenItsTimeOutRunsOut) {

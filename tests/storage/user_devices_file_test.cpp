@@ -55,6 +55,7 @@ class UserDevicesFile : public ::testing::Test {
   std::unique_ptr<UserWorld> load(UserDevicesLoad* result = nullptr,
                                   BufferAllocator allocate = allocateUserDeviceBuffers) {
     auto w = std::make_unique<UserWorld>();
+    w->catalogue.userCount = 5;  // a stale count must not survive any load
     const UserDevicesLoad r = loadUserDevices(w->catalogue, w->buffers, path, messages, allocate);
     if (result != nullptr) *result = r;
     return w;
@@ -199,65 +200,62 @@ TEST_F(UserDevicesFile, FileCutShortLoadsWhatItHas) {
 }
 
 // Refused whole and moved out of the way before anything can be saved over
-// it; each refusal keeps its own copy.
-TEST_F(UserDevicesFile, ImpossibleCountsAreRefusedAndKeptAside) {
-  for (const int32_t count : {31, -1}) {
-    SCOPED_TRACE("count " + std::to_string(count));
-    writeBytes(path, leWords({100, count, 0, 0, 0, 0}));
+// it, each refusal to its own copy; only a failed allocation is shown.
+TEST_F(UserDevicesFile, UnusableFilesAreRefusedAndKeptAside) {
+  auto three = twoDevices();
+  three->add(u"Third", kTvSkin);
+  const BufferAllocator onlyTheFirst = [](UserDeviceBuffers& buffers, int device) {
+    return device < 1 && allocateUserDeviceBuffers(buffers, device);
+  };
+  const struct {
+    const char* what;
+    Bytes file;
+    BufferAllocator allocate;
+  } cases[] = {
+      {"count 31", leWords({100, 31, 0, 0, 0, 0}), allocateUserDeviceBuffers},
+      {"count -1", leWords({100, -1, 0, 0, 0, 0}), allocateUserDeviceBuffers},
+      {"no memory for the second device", userDevicesBytes(three->catalogue), onlyTheFirst},
+  };
+  for (size_t k = 0; k < std::size(cases); ++k) {
+    const auto& c = cases[k];
+    SCOPED_TRACE(c.what);
+    writeBytes(path, c.file);
     UserDevicesLoad result;
-    const auto loaded = load(&result);
-    const std::string aside = path + (count == 31 ? ".bad" : ".bad.2");
+    const auto loaded = load(&result, c.allocate);
+    const std::string aside = path + (k == 0 ? ".bad" : ".bad." + std::to_string(k + 1));
     EXPECT_TRUE(result.refused);
     EXPECT_EQ(loaded->catalogue.userCount, 0);
     EXPECT_EQ(loaded->catalogue.userDevices[0].learnedSlots, nullptr);
     EXPECT_NE(result.problem.find(aside), std::string::npos) << result.problem;
     EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(messages.shown.size(), c.allocate == onlyTheFirst ? 1u : 0u);
   }
-  EXPECT_TRUE(messages.shown.empty());
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text + "|" + messages.shown[0].caption, "Memory alloc error!!!|Error");
+  EXPECT_EQ(messages.shown[0].icon, MessageIcon::exclamation);
+
   ASSERT_TRUE(saveUserDevices(twoDevices()->catalogue, path).isOk());
-  EXPECT_EQ(readBytes(path + ".bad"), leWords({100, 31, 0, 0, 0, 0}));
-  EXPECT_EQ(readBytes(path + ".bad.2"), leWords({100, -1, 0, 0, 0, 0}));
+  for (size_t k = 0; k < std::size(cases); ++k) {
+    EXPECT_EQ(readBytes(path + (k == 0 ? ".bad" : ".bad." + std::to_string(k + 1))), cases[k].file) << cases[k].what;
+  }
 }
 
 // No file is no user devices, silently. A header that ends before its count
 // says nothing usable either; kept aside or left in place, its bytes stay.
 TEST_F(UserDevicesFile, MissingFileOrHeaderWithoutACountMeansNoUserDevices) {
-  auto loaded = std::make_unique<UserWorld>();
-  loaded->catalogue.userCount = 5;
-  const UserDevicesLoad result = loadUserDevices(loaded->catalogue, loaded->buffers, path, messages);
+  UserDevicesLoad result;
+  EXPECT_EQ(load(&result)->catalogue.userCount, 0);
   EXPECT_FALSE(result.fromFile || result.refused);
   EXPECT_EQ(result.problem, "");
-  EXPECT_EQ(loaded->catalogue.userCount, 0);
   EXPECT_TRUE(fs::is_empty(dir.path())) << "nothing is written for a missing file";
 
   for (const Bytes& file : {Bytes{}, Bytes{100, 0, 0, 0, 2, 0, 0}}) {
     SCOPED_TRACE(std::to_string(file.size()) + " bytes");
     fs::remove(path + ".bad");
     writeBytes(path, file);
-    loaded->catalogue.userCount = 3;
-    loadUserDevices(loaded->catalogue, loaded->buffers, path, messages);
-    EXPECT_EQ(loaded->catalogue.userCount, 0);
+    EXPECT_EQ(load()->catalogue.userCount, 0);
     EXPECT_EQ(readBytes(fs::exists(path) ? path : path + ".bad"), file);
   }
-}
-
-TEST_F(UserDevicesFile, AllocationFailureIsShownAndRefusesTheFile) {
-  auto w = twoDevices();
-  w->add(u"Third", kTvSkin);
-  const Bytes file = userDevicesBytes(w->catalogue);
-  writeBytes(path, file);
-
-  UserDevicesLoad result;
-  const auto loaded = load(&result, [](UserDeviceBuffers& buffers, int device) {
-    return device < 1 && allocateUserDeviceBuffers(buffers, device);
-  });
-  ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0].text + "|" + messages.shown[0].caption, "Memory alloc error!!!|Error");
-  EXPECT_EQ(messages.shown[0].icon, MessageIcon::exclamation);
-  EXPECT_TRUE(result.refused);
-  EXPECT_EQ(loaded->catalogue.userCount, 0);
-  EXPECT_EQ(loaded->catalogue.userDevices[0].commandCount, 0);
-  EXPECT_EQ(readBytes(path + ".bad"), file);
 }
 
 }  // namespace

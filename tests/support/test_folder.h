@@ -1,7 +1,6 @@
-// A folder of its own for each test, whole-file reads and writes, and the
-// little-endian words the data files are made of. The folder's name carries
-// the suite and test name and a random tail: ctest runs the tests of one
-// fixture side by side, each in its own process.
+// A folder of its own for each test (suite, test name and a random tail:
+// ctest runs the tests of one fixture side by side), whole-file reads and
+// writes, and the little-endian words the data files are made of.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -54,7 +53,7 @@ inline Bytes readBytes(const std::filesystem::path& path) {
 
 inline std::string readText(const std::filesystem::path& path) {
   const Bytes bytes = readBytes(path);
-  return std::string(bytes.begin(), bytes.end());
+  return {bytes.begin(), bytes.end()};
 }
 
 inline void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
