@@ -40,7 +40,7 @@ const DeviceSheet kDeviceSheets[kBuiltInCount] = {
     {"SONY Tape A", 1, kVcrSkin, 20000, 13, "", "0=-- 11=839"},
     {"SONY Tape B", 1, kVcrSkin, 20000, 13, "", "4=-- 12=B8E"},
     {"SONY - DAT", 1, kTvSkin, 20000, 26, "Play|Stop|Rew|FF|Pause|REC mute|REC pause|Open/Close|Counter mode", "10=-- 25=847"},
-    {"SONY - VCR1", 1, kVcrSkin, 20000, 23, "Eject|Cntr. reset|Rec. mode|menu|menu up|menu down|menu left|menu right|enter|input select", "0=A88 22=F28"},
+    {"SONY - VCR1", 1, kVcrSkin, 20000, 23, "Eject|Cntr. reset|Rec. mode|menu|menu up|menu down|menu left|menu right|enter|input select", "0=A88 13=688 14=628 15=1A8 22=F28"},
     {"SONY - VCR2", 1, kVcrSkin, 20000, 23, "Eject|Cntr. reset|Rec. mode|menu|menu up|menu down|menu left|menu right|enter|input select", "0=A9C 22=F3C"},
     {"SONY - VCR3", 1, kVcrSkin, 20000, 23, "Eject|Cntr. reset|Rec. mode|menu|menu up|menu down|menu left|menu right|enter|input select", "0=A9A 22=F3A"},
     {"SONY - CD", 1, kVcrSkin, 20000, 14, "Eject", "2=-- 13=691"},

@@ -129,21 +129,6 @@ TEST(CommandExists, BuiltInRowsByTheirFirstWordOrTheShiftCommand) {
   }
 }
 
-// The VCR skin has 16 command hot spots: 13..15 reach the first three
-// shift-page commands directly, and do nothing where there are none.
-TEST(CommandExists, VcrHotSpotsBeyondTheMainPage) {
-  RemoteCore core;
-  startCatalogue(core);
-  const DeviceProfile& tapeA = core.catalogue.builtIn[1];
-  const DeviceProfile& vcr1 = core.catalogue.builtIn[4];
-  const uint32_t vcr1Shift[] = {0x688, 0x628, 0x1A8};
-  for (int32_t spot = 13; spot <= 15; ++spot) {
-    EXPECT_FALSE(commandExists(spot, tapeA)) << "SONY Tape A hot spot " << spot;
-    EXPECT_TRUE(commandExists(spot, vcr1)) << "SONY - VCR1 hot spot " << spot;
-    EXPECT_EQ(commandEntry(vcr1, spot).code(), vcr1Shift[spot - 13]);
-  }
-}
-
 TEST(CommandExists, LearnedCommandsNeedASignal) {
   LearnedSignal learned, empty;
   learned.clear();
