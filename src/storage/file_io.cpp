@@ -124,7 +124,14 @@ int removeStaleTemporaries(const std::string& path, int64_t minimumAgeSeconds) {
   for (const fs::directory_entry& entry : fs::directory_iterator(dir, ec)) {
     const std::string name = entry.path().filename().string();
     if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
-    if (name.compare(prefix.size(), 3, "bad") == 0) continue;  // a kept-aside file is the user's
+    // A save's temporary ends in six random letters and digits; anything
+    // else of that length, such as a kept-aside ".bad.10", is the user's.
+    const bool temporaryShape = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                                            [](char c) {
+                                              return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                                                     (c >= 'a' && c <= 'z');
+                                            });
+    if (!temporaryShape) continue;
     struct stat info {};
     if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
     if (::time(nullptr) - info.st_mtime < minimumAgeSeconds) continue;

@@ -152,13 +152,14 @@ TEST_F(CrashSafeSave, SaveKilledAtAnyMomentLeavesOneWholeFile) {
 TEST_F(CrashSafeSave, StaleTemporariesOfKilledSavesAreSweptAndFreshOnesKept) {
   // Two minutes old is long dead; a young one may be another save in progress.
   const timespec twoMinutesAgo[2] = {{::time(nullptr) - 120, 0}, {::time(nullptr) - 120, 0}};
+  // A temporary's six random letters may begin with "bad" as well.
   for (const auto& [name, stale] : {std::pair{"remotes.usr.Ab12Cd", true}, {"remotes.usr.Xy34Zw", false},
-                                    {"remotes.usr.bad.10", true}, {"remotes.sel.Ab12Cd", true},
-                                    {"remotes.usr.toolongname", true}}) {
+                                    {"remotes.usr.badQ7z", true}, {"remotes.usr.bad.10", true},
+                                    {"remotes.sel.Ab12Cd", true}, {"remotes.usr.toolongname", true}}) {
     std::ofstream(dir / name) << "x";
     ASSERT_EQ(stale ? ::utimensat(AT_FDCWD, (dir / name).c_str(), twoMinutesAgo, 0) : 0, 0);
   }
-  EXPECT_EQ(removeStaleTemporaries(dir / "remotes.usr", 60), 1);
+  EXPECT_EQ(removeStaleTemporaries(dir / "remotes.usr", 60), 2);
   EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"remotes.sel.Ab12Cd", "remotes.usr.Xy34Zw",
                                                            "remotes.usr.bad.10", "remotes.usr.toolongname"}));
 }
