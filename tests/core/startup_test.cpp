@@ -1,9 +1,13 @@
 // Start-up from a data directory: a first start, the files of a previous run
 // read in the order that makes them agree, and damaged files of every kind
 // that must still leave a remote control the user can work with.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -81,6 +85,23 @@ TEST_F(Startup, SavedDevicesSelectionAndPositionPickTheShownDevice) {
   EXPECT_EQ(core->current.device.load(), &core->catalogue.userDevices[1]);
   EXPECT_EQ(readBytes(root / "remotes.set"), settingsFile) << "start-up never rewrites existing settings";
   EXPECT_EQ(problemLines.str(), "");
+}
+
+// What start-up finds wrong it says on one line each and then mends: a
+// refused user-devices file is kept aside, a killed save's temporary swept.
+TEST_F(Startup, RefusedFilesAreReportedAndStaleTemporariesSwept) {
+  writeBytes(root / "remotes.usr", leWords({100, 31, 0, 0, 0, 0}));
+  std::ofstream(root / "remotes.sel.Ab12Cd") << "x";
+  const timespec twoMinutesAgo[2] = {{::time(nullptr) - 120, 0}, {::time(nullptr) - 120, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, (root / "remotes.sel.Ab12Cd").c_str(), twoMinutesAgo, 0), 0);
+
+  auto core = start(root.path());
+  EXPECT_EQ(core->catalogue.userCount, 0);
+  EXPECT_TRUE(std::filesystem::exists(root / "remotes.usr.bad"));
+  EXPECT_FALSE(std::filesystem::exists(root / "remotes.sel.Ab12Cd"));
+  const std::string said = problemLines.str();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find("remotes.usr.bad"), std::string::npos) << said;
 }
 
 // Random bytes nearly always hold an impossible count, which stops a loader
