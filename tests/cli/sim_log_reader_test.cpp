@@ -3,56 +3,44 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
+
+#include "support/test_folder.h"
 
 namespace zapvane::cli {
 namespace {
 
+using Frames = std::vector<std::vector<int64_t>>;
+
 class SimLogReaderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    path = ::testing::TempDir() + "zapvane-sim-log-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::filesystem::remove(path);
-  }
-  void TearDown() override { std::filesystem::remove(path); }
-
   void append(const std::string& text) { std::ofstream(path, std::ios::app) << text; }
 
-  std::string path;
+  testing::TestFolder dir;
+  std::string path = dir / "ir-sim.log";
+  SimLogReader reader{path};
 };
 
 TEST_F(SimLogReaderTest, ReturnsEachFrameOnceWhenItsBlankLineArrives) {
-  SimLogReader reader(path);
   EXPECT_TRUE(reader.readNewFrames().empty());  // no log yet
   append("pulse 2344\nspace 756\npulse 703\n\npulse 1");
-  auto frames = reader.readNewFrames();
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0], (std::vector<int64_t>{2344, 756, 703}));
+  EXPECT_EQ(reader.readNewFrames(), (Frames{{2344, 756, 703}}));
   EXPECT_TRUE(reader.readNewFrames().empty());
   append("172\n\n");
-  frames = reader.readNewFrames();
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0], (std::vector<int64_t>{1172}));
+  EXPECT_EQ(reader.readNewFrames(), (Frames{{1172}}));
 }
 
 TEST_F(SimLogReaderTest, StartsOverWhenTheLogIsReplacedOrShrinks) {
-  SimLogReader reader(path);
   append("pulse 1\n\npulse 2\n\npulse 3\n\n");
   EXPECT_EQ(reader.readNewFrames().size(), 3u);
   // The log drops its older half by writing a new file over the old one.
-  const std::string newer = path + ".new";
-  std::ofstream(newer) << "pulse 3\n\n";
-  std::filesystem::rename(newer, path);
-  auto frames = reader.readNewFrames();
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0], (std::vector<int64_t>{3}));
+  std::ofstream(path + ".new") << "pulse 3\n\n";
+  std::filesystem::rename(path + ".new", path);
+  EXPECT_EQ(reader.readNewFrames(), (Frames{{3}}));
   append("pulse 4\n\npulse 5\n\n");
-  EXPECT_EQ(reader.readNewFrames().size(), 2u);
+  EXPECT_EQ(reader.readNewFrames(), (Frames{{4}, {5}}));
   std::ofstream(path, std::ios::trunc) << "pulse 6\n\n";  // cut in place, shorter than what was read
-  frames = reader.readNewFrames();
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0], (std::vector<int64_t>{6}));
+  EXPECT_EQ(reader.readNewFrames(), (Frames{{6}}));
 }
 
 }  // namespace
