@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/remote_core.h"
 #include "platform/virtual_counter.h"
 
@@ -15,8 +17,8 @@ class PulseTimerTest : public ::testing::Test {
   PulseTimerTest() { startCatalogue(core); }
 
   // Virtual microseconds that waitSince(target) lasts from a fresh stamp.
-  double waitMicroseconds(PerformanceCounter& counter, VirtualCounter& clock, int32_t target) {
-    PulseTimer timer(counter, core.adjustments);
+  double waitMicroseconds(VirtualCounter& clock, int32_t target) {
+    PulseTimer timer(clock, core.adjustments);
     timer.calibrateTimer();
     timer.markStamp();
     const int64_t before = clock.elapsedNanoseconds();
@@ -32,36 +34,38 @@ class PulseTimerTest : public ::testing::Test {
   RemoteCore core;
 };
 
-TEST_F(PulseTimerTest, MarkToBytesRoundsHalfUpAtAdjustmentZero) {
+TEST_F(PulseTimerTest, MarkToBytesRoundsHalfUpAndScalesByTenPercentSteps) {
+  const struct {
+    int32_t markAdjust, microseconds, bytes;
+  } cases[] = {{0, 2400, 10}, {0, 1200, 5},  {0, 600, 3},   {0, 550, 2},  {0, 8800, 38},
+               {0, 540, 2},   {0, 116, 0},   {0, 117, 1},   {0, 0, 0},    {0, 351, 2},
+               {-5, 2400, 5}, {-5, 8800, 19}, {5, 2400, 15}, {5, 8800, 56}, {5, -1, 0}};
   VirtualCounter clock;
   PulseTimer timer(clock, core.adjustments);
-  const std::pair<int32_t, int32_t> cases[] = {{2400, 10}, {1200, 5}, {600, 3}, {550, 2}, {8800, 38},
-                                               {540, 2},   {116, 0},  {117, 1}, {0, 0},   {351, 2}};
-  for (auto [microseconds, bytes] : cases) EXPECT_EQ(timer.markToBytes(microseconds), bytes) << microseconds;
+  for (const auto& c : cases) {
+    useBuiltInAdjustments(0, c.markAdjust);
+    EXPECT_EQ(timer.markToBytes(c.microseconds), c.bytes) << c.microseconds << " us at " << c.markAdjust;
+  }
 }
 
-TEST_F(PulseTimerTest, MarkAdjustmentScalesMarksByTenPercentSteps) {
-  VirtualCounter clock;
-  PulseTimer timer(clock, core.adjustments);
-  useBuiltInAdjustments(0, -5);
-  EXPECT_EQ(timer.markToBytes(2400), 5);
-  EXPECT_EQ(timer.markToBytes(8800), 19);
-  useBuiltInAdjustments(0, 5);
-  EXPECT_EQ(timer.markToBytes(2400), 15);
-  EXPECT_EQ(timer.markToBytes(8800), 56);
-  EXPECT_EQ(timer.markToBytes(-1), 0);
-}
-
-TEST_F(PulseTimerTest, SpaceAdjustmentScalesWaitsByFivePercentSteps) {
+// A 1000 Hz counter whose reads cost a microsecond each cannot time a 600 us
+// space alone: counting reads must, and comes as near as a tick.
+TEST_F(PulseTimerTest, SpaceAdjustmentScalesWaitsByFivePercentStepsOnAnyCounter) {
   const struct {
     int32_t adjust, target;
     double lasts;
-  } cases[] = {{-5, 20000, 15000}, {5, 20000, 25000}, {0, 20000, 20000}, {-5, 600, 450}, {5, 600, 750}};
+  } cases[] = {{-5, 20000, 15000}, {5, 20000, 25000}, {0, 20000, 20000}, {-5, 600, 450}, {0, 3100, 3100}, {5, 600, 750}};
   for (const auto& c : cases) {
-    VirtualCounter clock;
     useBuiltInAdjustments(c.adjust, 0);
-    EXPECT_NEAR(waitMicroseconds(clock, clock, c.target), c.lasts, 0.01) << c.adjust << " " << c.target;
+    VirtualCounter fast, micro(1'000'000), slow(1000, 1000);
+    EXPECT_NEAR(waitMicroseconds(fast, c.target), c.lasts, 0.01) << c.adjust << " " << c.target;
+    EXPECT_NEAR(waitMicroseconds(micro, c.target), c.lasts, 0.01) << "1 MHz: " << c.adjust << " " << c.target;
+    EXPECT_NEAR(waitMicroseconds(slow, c.target), c.lasts, 1000.0) << "1 kHz: " << c.adjust << " " << c.target;
   }
+  VirtualCounter slow(1000, 1000);
+  PulseTimer timer(slow, core.adjustments);
+  timer.calibrateTimer();
+  EXPECT_NEAR(timer.loopCalibration(), 1e6f, 1e4f);
 }
 
 TEST_F(PulseTimerTest, WaitIsMeasuredFromTheStampNotFromTheCall) {
@@ -89,79 +93,39 @@ TEST_F(PulseTimerTest, ZeroOrNegativeTargetReturnsAfterOneRead) {
   }
 }
 
+// The tick length comes from the low 32 bits of the frequency only.
 TEST_F(PulseTimerTest, MicrosecondCounterNeedsNoLoopCalibration) {
-  VirtualCounter clock(1'000'000);
-  PulseTimer timer(clock, core.adjustments);
+  VirtualCounter clock(1'000'000), wide((int64_t{1} << 32) + 1'000'000);
+  PulseTimer timer(clock, core.adjustments), wideTimer(wide, core.adjustments);
   timer.calibrateTimer();
+  wideTimer.calibrateTimer();
   EXPECT_EQ(timer.loopCalibration(), 0.0f);
   EXPECT_EQ(timer.microsecondsPerTick(), 1.0f);
-  EXPECT_NEAR(waitMicroseconds(clock, clock, 3100), 3100.0, 0.01);
+  EXPECT_EQ(wideTimer.microsecondsPerTick(), 1.0f);
 }
 
-TEST_F(PulseTimerTest, MicrosecondsPerTickUsesTheLow32BitsOfTheFrequency) {
-  VirtualCounter clock((int64_t{1} << 32) + 1'000'000);
-  PulseTimer timer(clock, core.adjustments);
-  timer.calibrateTimer();
-  EXPECT_EQ(timer.microsecondsPerTick(), 1.0f);
-}
-
-TEST_F(PulseTimerTest, SlowCounterWaitsAsLongAsAFastOne) {
-  // 1000 Hz, each read costing a virtual microsecond: the counter alone
-  // cannot time a 600 us space, counting reads must.
-  for (int32_t adjust : {-5, 0, 5}) {
-    VirtualCounter clock(1000, 1000);
-    useBuiltInAdjustments(adjust, 0);
-    const double factor = 1.0 + 0.05 * adjust;
-    EXPECT_NEAR(waitMicroseconds(clock, clock, 20000), 20000 * factor, 1000.0) << adjust;
-    EXPECT_NEAR(waitMicroseconds(clock, clock, 600), 600 * factor, 1000.0) << adjust;
-  }
-  VirtualCounter clock(1000, 1000);
-  PulseTimer timer(clock, core.adjustments);
-  timer.calibrateTimer();
-  EXPECT_NEAR(timer.loopCalibration(), 1e6f, 1e4f);
-}
-
-class AdjustmentsInForceTest : public PulseTimerTest {
- protected:
-  DeviceProfile& userDevice() {
-    core.catalogue.userCount = 1;
-    DeviceProfile& user = core.catalogue.userDevices[0];
-    user.spaceAdjust = -3;
-    user.markAdjust = 4;
-    return user;
-  }
-};
-
-TEST_F(AdjustmentsInForceTest, BuiltInDevicesShareTheSettingsPair) {
-  useBuiltInAdjustments(2, -1);
-  core.catalogue.builtIn[0].spaceAdjust = 5;  // a stale candidate must not count
-  core.current.device = &core.catalogue.builtIn[0];
-  EXPECT_EQ(core.adjustments.spaceAdjust(), 2);
-  EXPECT_EQ(core.adjustments.markAdjust(), -1);
-}
-
-TEST_F(AdjustmentsInForceTest, UserDeviceUsesItsOwnPairFromTheNextUse) {
-  useBuiltInAdjustments(2, -1);
-  DeviceProfile& user = userDevice();
-  VirtualCounter clock;
-  PulseTimer timer(clock, core.adjustments);
-  EXPECT_EQ(timer.markToBytes(2400), 9);  // built-in: -1
-  core.current.device = &user;
-  EXPECT_EQ(core.adjustments.spaceAdjust(), -3);
-  EXPECT_EQ(timer.markToBytes(2400), 14);  // user device: +4
-}
-
-TEST_F(AdjustmentsInForceTest, AutoAdjustPutsTheDevicesCandidatesInForce) {
+// Built-in devices share the settings' pair and ignore their own candidates
+// unless auto adjust runs; a user device brings its own pair from its next use.
+TEST_F(PulseTimerTest, AdjustmentsInForceFollowTheDeviceAndAutoAdjust) {
   useBuiltInAdjustments(2, -1);
   DeviceProfile& sony = core.catalogue.builtIn[0];
-  sony.spaceAdjust = -4;
-  sony.markAdjust = 3;
+  sony.spaceAdjust = -4, sony.markAdjust = 3;
   core.current.device = &sony;
+  VirtualCounter clock;
+  PulseTimer timer(clock, core.adjustments);
+  const auto inForce = [&] {
+    return std::tuple(core.adjustments.spaceAdjust(), core.adjustments.markAdjust(), timer.markToBytes(2400));
+  };
+  EXPECT_EQ(inForce(), std::tuple(2, -1, 9));
   core.autoAdjustActive = true;
-  EXPECT_EQ(core.adjustments.spaceAdjust(), -4);
-  EXPECT_EQ(core.adjustments.markAdjust(), 3);
+  EXPECT_EQ(inForce(), std::tuple(-4, 3, 13));
   core.autoAdjustActive = false;
-  EXPECT_EQ(core.adjustments.spaceAdjust(), 2);
+  EXPECT_EQ(inForce(), std::tuple(2, -1, 9));
+  core.catalogue.userCount = 1;
+  DeviceProfile& user = core.catalogue.userDevices[0];
+  user.spaceAdjust = -3, user.markAdjust = 4;
+  core.current.device = &user;
+  EXPECT_EQ(inForce(), std::tuple(-3, 4, 14));
 }
 
 }  // namespace
