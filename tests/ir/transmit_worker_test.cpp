@@ -8,7 +8,9 @@
 #include <chrono>
 #include <filesystem>
 #include <set>
+#include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 #include "ir/auto_adjust.h"
@@ -17,6 +19,7 @@
 #include "storage/settings_file.h"
 #include "storage/user_devices_file.h"
 #include "support/fakes.h"
+#include "support/test_folder.h"
 
 namespace zapvane {
 namespace {
@@ -39,6 +42,15 @@ class TransmitWorkerTest : public ::testing::Test {
   }
 
   void show(int catalogueIndex) { core.current.device = core.catalogue.entries[static_cast<size_t>(catalogueIndex)]; }
+
+  DeviceProfile& showUserDevice() {
+    EXPECT_TRUE(allocateUserDeviceBuffers(core.buffers, 0));
+    DeviceProfile& user = core.catalogue.userDevices[0];
+    attachUserDeviceBuffers(user, core.buffers, 0);
+    core.catalogue.userCount = 1;
+    core.current.device = &user;
+    return user;
+  }
 
   // Presses command `command` and lifts the pen after `sleeps` pauses.
   bool press(int32_t command, int sleeps) {
@@ -66,12 +78,13 @@ class TransmitWorkerTest : public ::testing::Test {
     return alone.elapsedNanoseconds() - start;
   }
 
-  std::vector<int64_t> framePeriods() const {
-    std::vector<int64_t> periods;
-    for (size_t i = 1; i < opener.frames.size(); ++i) {
-      periods.push_back(opener.frames[i].front().startTick - opener.frames[i - 1].front().startTick);
+  // Each frame starts one frame, its gap and its pause after the one before.
+  void expectPeriods(size_t frames, int64_t period, const std::string& row = "") {
+    ASSERT_EQ(opener.frames.size(), frames) << row;
+    for (size_t i = 1; i < frames; ++i) {
+      const int64_t start = opener.frames[i].front().startTick, before = opener.frames[i - 1].front().startTick;
+      EXPECT_NEAR(static_cast<double>(start - before), static_cast<double>(period), 1.0) << row << " frame " << i;
     }
-    return periods;
   }
 
   RemoteCore core;
@@ -100,45 +113,32 @@ TEST_F(TransmitWorkerTest, ShortTapSendsOneFrameItsGapAndItsPause) {
   EXPECT_FALSE(port.portBusy);
 }
 
+// The gap is the device's, a learned one's scaled by its own space adjustment
+// (150 ms x 0.9); the pause the command's extra delay + 10 ms, or 80 ms.
 TEST_F(TransmitWorkerTest, HeldButtonRepeatsEveryFramePlusGapPlusPause) {
+  DeviceProfile& user = showUserDevice();
+  const int32_t words[] = {9000, 4500, 560, 560, 560, 1690, -1, -1};
+  std::copy(std::begin(words), std::end(words), core.buffers.signalRows[0][3]->words.begin());
+  user.spaceAdjust = -2;
   const struct {
-    int device;
-    int32_t command;
+    DeviceProfile* device;
+    int32_t command, soundOn;
     int64_t gapAndPauseNs;
   } cases[] = {
-      {kPanasonicVcr, 0, 80'000'000 + 210'000'000},  // extra delay 200 ms
-      {kSonyTuner, 11, 20'000'000 + 9'000'000},      // extra delay -1 ms
-      {kSonyTv, 1, 20'000'000 + 10'000'000},
+      {core.catalogue.entries[kPanasonicVcr], 0, 1, 80'000'000 + 210'000'000},  // extra delay 200 ms
+      {core.catalogue.entries[kSonyTuner], 11, 1, 20'000'000 + 9'000'000},      // extra delay -1 ms
+      {core.catalogue.entries[kSonyTv], 1, 0, 20'000'000 + 10'000'000},
+      {&user, 3, 1, 135'000'000 + 80'000'000},
   };
   for (const auto& c : cases) {
     opener.frames.clear();
-    show(c.device);
+    core.current.device = c.device;
+    core.settings.soundOn = c.soundOn;
     const int64_t frame = frameNanoseconds(c.command);
     ASSERT_TRUE(press(c.command, 4));
-    ASSERT_EQ(opener.frames.size(), 4u) << c.device;
-    for (int64_t period : framePeriods()) EXPECT_NEAR(static_cast<double>(period), static_cast<double>(frame + c.gapAndPauseNs), 1.0) << c.device;
+    expectPeriods(4, frame + c.gapAndPauseNs, "command " + std::to_string(c.command));
   }
-  EXPECT_EQ(beeper.async, 3);  // once per worker, not per frame
-}
-
-TEST_F(TransmitWorkerTest, LearnedDeviceRepeatsAfterItsScaledGapAndEightyMilliseconds) {
-  ASSERT_TRUE(allocateUserDeviceBuffers(core.buffers, 0));
-  DeviceProfile& user = core.catalogue.userDevices[0];
-  attachUserDeviceBuffers(user, core.buffers, 0);
-  core.catalogue.userCount = 1;
-  LearnedSignal& signal = *core.buffers.signalRows[0][3];
-  signal.words = {};
-  const int32_t words[] = {9000, 4500, 560, 560, 560, 1690, -1, -1};
-  std::copy(std::begin(words), std::end(words), signal.words.begin());
-  user.spaceAdjust = -2;  // 150 ms gap x 0.9
-  core.current.device = &user;
-  core.settings.soundOn = 0;
-
-  const int64_t frame = frameNanoseconds(3);
-  ASSERT_TRUE(press(3, 3));
-  ASSERT_EQ(opener.frames.size(), 3u);
-  for (int64_t period : framePeriods()) EXPECT_NEAR(static_cast<double>(period), static_cast<double>(frame + 135'000'000 + 80'000'000), 1.0);
-  EXPECT_EQ(beeper.async, 0);
+  EXPECT_EQ(beeper.async, 3);  // once per worker that may sound, not per frame
 }
 
 TEST_F(TransmitWorkerTest, ShiftPageSendsTheShiftCommandNotThePressedButton) {
@@ -164,41 +164,43 @@ TEST_F(TransmitWorkerTest, PortThatWillNotOpenSendsNothingAndStaysSilent) {
   EXPECT_FALSE(port.portBusy);
 }
 
-class AutoAdjustTest : public TransmitWorkerTest {
- protected:
-  // Holds the button with auto adjust running until it ends by itself;
-  // returns the candidates in force at each frame, in order, once each.
-  std::vector<std::pair<int32_t, int32_t>> runToExhaustion() {
-    idle.setInForce(60, 300);
-    armAutoAdjust(core, idle, messages);
-    EXPECT_EQ(idle.batterySeconds(), kAutoAdjustIdleSeconds);
-    std::vector<std::pair<int32_t, int32_t>> seen;
-    DeviceProfile& device = *core.current.device.load();
-    device.spaceAdjust = 3;  // stale candidates from an earlier run
-    core.pen.pressedButton = 1;
-    core.pen.buttonHeld = true;
-    sleeper.afterSleep = [&](int64_t) {
-      const std::pair<int32_t, int32_t> now{device.spaceAdjust, device.markAdjust};
-      if (seen.empty() || seen.back() != now) seen.push_back(now);
-    };
-    EXPECT_TRUE(runTransmitWorker(context));
-    return seen;
-  }
-};
+using AutoAdjustTest = TransmitWorkerTest;
 
+// Held with auto adjust running until it ends by itself: each candidate in
+// force once, in order, until the first check past 2.5 s (timed while the
+// mark stays 0: other marks change the frame, so when a change is seen); then
+// nothing is stored and the idle timeouts come back.
 TEST_F(AutoAdjustTest, StepsThroughAll121CandidatesInOrderThenGivesUp) {
   show(kSonyTv);
   core.settings.spaceAdjust = 4;
-  const auto seen = runToExhaustion();
+  idle.setInForce(60, 300);
+  armAutoAdjust(core, idle, messages);
+  EXPECT_EQ(idle.batterySeconds(), kAutoAdjustIdleSeconds);
+  DeviceProfile& device = *core.current.device.load();
+  device.spaceAdjust = 3;  // stale candidates from an earlier run
+  core.pen.pressedButton = 1;
+  core.pen.buttonHeld = true;
+  std::vector<std::pair<int32_t, int32_t>> seen;
+  std::vector<int64_t> since;
+  sleeper.afterSleep = [&](int64_t now) {
+    const std::pair<int32_t, int32_t> pair{device.spaceAdjust, device.markAdjust};
+    if (!seen.empty() && seen.back() == pair) return;
+    seen.push_back(pair);
+    since.push_back(now);
+  };
+  EXPECT_TRUE(runTransmitWorker(context));
+
   ASSERT_EQ(seen.size(), 121u);
   const std::vector<std::pair<int32_t, int32_t>> start{{0, 0}, {-1, 0}, {-2, 0}, {-3, 0}, {-4, 0}, {-5, 0},
                                                         {5, 0},  {4, 0},  {3, 0},  {2, 0},  {1, 0},  {0, -1}};
   EXPECT_TRUE(std::equal(start.begin(), start.end(), seen.begin()));
   EXPECT_EQ(seen[120], std::make_pair(1, 1));
   EXPECT_EQ(std::set(seen.begin(), seen.end()).size(), 121u);
-  const DeviceProfile& device = *core.current.device.load();
+  for (size_t i = 1; i < 10; ++i) {
+    EXPECT_GT(since[i + 1] - since[i], 2'500'000'000) << "candidate " << i;
+    EXPECT_LT(since[i + 1] - since[i], 2'600'000'000) << "candidate " << i;
+  }
   EXPECT_EQ(std::make_pair(device.spaceAdjust.load(), device.markAdjust.load()), std::make_pair(0, 0));
-
   ASSERT_EQ(messages.shown.size(), 2u);  // the instruction, then the end
   EXPECT_EQ(messages.shown[1].caption, "IR adjusting");
   EXPECT_EQ(messages.shown[1].text, autoAdjustExhausted().text);
@@ -206,105 +208,58 @@ TEST_F(AutoAdjustTest, StepsThroughAll121CandidatesInOrderThenGivesUp) {
   EXPECT_FALSE(core.pen.buttonHeld);
   EXPECT_EQ(idle.batterySeconds(), 60);
   EXPECT_EQ(idle.externalSeconds(), 300);
-  EXPECT_EQ(core.settings.spaceAdjust, 4);  // nothing stored
-}
-
-TEST_F(AutoAdjustTest, EachCandidateStaysInForceForMoreThanTwoAndAHalfSeconds) {
-  show(kSonyTv);
-  std::vector<int64_t> changes;
-  DeviceProfile& device = *core.current.device.load();
-  int32_t last = 0;
-  armAutoAdjust(core, idle, messages);
-  core.pen.pressedButton = 1;
-  core.pen.buttonHeld = true;
-  sleeper.afterSleep = [&](int64_t now) {
-    if (device.spaceAdjust != last) changes.push_back(now);
-    last = device.spaceAdjust;
-    if (changes.size() == 4) core.pen.buttonHeld = false;
-  };
-  ASSERT_TRUE(runTransmitWorker(context));
-  ASSERT_EQ(changes.size(), 4u);
-  for (size_t i = 1; i < changes.size(); ++i) {
-    EXPECT_GT(changes[i] - changes[i - 1], 2'500'000'000);
-    EXPECT_LT(changes[i] - changes[i - 1], 2'600'000'000);  // the next check after, not much later
-  }
+  EXPECT_EQ(core.settings.spaceAdjust, 4);
 }
 
 class EndingTapTest : public TransmitWorkerTest {
  protected:
-  void SetUp() override {
-    dir = std::filesystem::path(::testing::TempDir()) /
-          (std::string("zapvane-ending-tap-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    files = DataFiles::in(dir.string());
+  // The tap that ends auto adjust with candidates (space, mark) in force.
+  void tapWith(DeviceProfile& device, int32_t space, int32_t mark) {
+    armAutoAdjust(core, idle, messages);
+    core.pen.buttonHeld = true;
+    device.spaceAdjust = space;
+    device.markAdjust = mark;
+    endAutoAdjustByTap(core, idle, files, problems);
   }
-  void TearDown() override { std::filesystem::remove_all(dir); }
+  // The settings file's spaceAdjust, markAdjust and savedSelectionPos.
+  std::tuple<int32_t, int32_t, int32_t> storedSettings() {
+    IrSettings stored;
+    EXPECT_TRUE(loadSettings(stored, files.settings, std::nullopt).fromFile);
+    return {stored.spaceAdjust, stored.markAdjust, stored.savedSelectionPos};
+  }
 
-  std::filesystem::path dir;
-  DataFiles files;
+  testing::TestFolder dir;
+  DataFiles files = DataFiles::in(dir.path().string());
   std::ostringstream err;
   ProblemReporter problems{err, "test"};
 };
 
 TEST_F(EndingTapTest, BuiltInDeviceStoresThePairInTheSharedSettings) {
   show(kSonyTv);
-  armAutoAdjust(core, idle, messages);
-  core.pen.buttonHeld = true;
-  DeviceProfile& device = *core.current.device.load();
-  device.spaceAdjust = -3;
-  device.markAdjust = 2;
   core.current.selectionPos = 4;
-  endAutoAdjustByTap(core, idle, files, problems);
+  tapWith(*core.current.device.load(), -3, 2);
   EXPECT_FALSE(core.pen.buttonHeld);
   EXPECT_FALSE(core.autoAdjustActive);
-  IrSettings stored;
-  ASSERT_TRUE(loadSettings(stored, files.settings, std::nullopt).fromFile);
-  EXPECT_EQ(stored.spaceAdjust, -3);
-  EXPECT_EQ(stored.markAdjust, 2);
-  EXPECT_EQ(stored.savedSelectionPos, 4);
+  EXPECT_EQ(storedSettings(), std::tuple(-3, 2, 4));
   EXPECT_FALSE(std::filesystem::exists(files.userDevices));
   EXPECT_TRUE(err.str().empty());
 }
 
 TEST_F(EndingTapTest, UserDeviceKeepsThePairToItselfAndSavesTheUserDevices) {
-  ASSERT_TRUE(allocateUserDeviceBuffers(core.buffers, 0));
-  DeviceProfile& user = core.catalogue.userDevices[0];
-  attachUserDeviceBuffers(user, core.buffers, 0);
-  core.catalogue.userCount = 1;
-  core.current.device = &user;
-  armAutoAdjust(core, idle, messages);
-  core.pen.buttonHeld = true;
-  user.spaceAdjust = 5;
-  user.markAdjust = -5;
-  endAutoAdjustByTap(core, idle, files, problems);
-
-  IrSettings stored;
-  ASSERT_TRUE(loadSettings(stored, files.settings, std::nullopt).fromFile);
-  EXPECT_EQ(stored.spaceAdjust, 0);
-  EXPECT_EQ(stored.markAdjust, 0);
+  tapWith(showUserDevice(), 5, -5);
+  EXPECT_EQ(storedSettings(), std::tuple(0, 0, 0));
   RemoteCore reloaded;
   startCatalogue(reloaded);
   loadUserDevices(reloaded.catalogue, reloaded.buffers, files.userDevices, messages);
   ASSERT_EQ(reloaded.catalogue.userCount, 1);
-  EXPECT_EQ(reloaded.catalogue.userDevices[0].spaceAdjust, 5);
-  EXPECT_EQ(reloaded.catalogue.userDevices[0].markAdjust, -5);
+  const DeviceProfile& user = reloaded.catalogue.userDevices[0];
+  EXPECT_EQ(std::make_pair(user.spaceAdjust.load(), user.markAdjust.load()), std::make_pair(5, -5));
 }
 
-TEST(TransmitWorkerThread, PenUpOnTheWindowThreadEndsTheWorker) {
-  RemoteCore core;
-  startCatalogue(core);
-  VirtualCounter clock;
-  PulseTimer timer(clock, core.adjustments);
-  timer.calibrateTimer();
-  RecordingSimOpener opener(clock);
-  RecordingMessages messages;
-  IrPort port(opener, messages, core.settings);
-  RealSleeper sleeper;
-  NoThreadPriority priority;
-  SilentBeeper beeper;
-  IdleTimeouts idle;
-  TransmitWorker worker({core, port, timer, sleeper, priority, beeper, idle, messages});
+// Real sleeps on the worker's own thread; each press ends on pen up.
+TEST_F(TransmitWorkerTest, PenUpOnTheWindowThreadEndsTheWorker) {
+  RealSleeper realSleeper;
+  TransmitWorker worker({core, port, timer, realSleeper, priority, beeper, idle, messages});
   core.pen.pressedButton = 1;
   for (int press = 0; press < 3; ++press) {
     worker.start();
@@ -317,6 +272,7 @@ TEST(TransmitWorkerThread, PenUpOnTheWindowThreadEndsTheWorker) {
     EXPECT_FALSE(port.portBusy);
   }
   EXPECT_GE(opener.frames.size(), 3u);
+  EXPECT_EQ(beeper.async, 3);
 }
 
 }  // namespace
