@@ -33,10 +33,11 @@ TEST_F(SimLogReaderTest, ReturnsEachFrameOnceWhenItsBlankLineArrives) {
 TEST_F(SimLogReaderTest, StartsOverWhenTheLogIsReplacedOrShrinks) {
   append("pulse 1\n\npulse 2\n\npulse 3\n\n");
   EXPECT_EQ(reader.readNewFrames().size(), 3u);
-  // The log drops its older half by writing a new file over the old one.
-  std::ofstream(path + ".new") << "pulse 3\n\n";
+  // The log drops its older half by writing a new file over the old one,
+  // here one longer than what was read.
+  std::ofstream(path + ".new") << "pulse 3\n\npulse 40\n\npulse 50\n\npulse 60\n\n";
   std::filesystem::rename(path + ".new", path);
-  EXPECT_EQ(reader.readNewFrames(), (Frames{{3}}));
+  EXPECT_EQ(reader.readNewFrames(), (Frames{{3}, {40}, {50}, {60}}));
   append("pulse 4\n\npulse 5\n\n");
   EXPECT_EQ(reader.readNewFrames(), (Frames{{4}, {5}}));
   std::ofstream(path, std::ios::trunc) << "pulse 6\n\n";  // cut in place, shorter than what was read
