@@ -5,13 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <array>
 #include <sstream>
 #include <thread>
 
 #include "learn/user_devices.h"
 #include "storage/settings_file.h"
 #include "support/fakes.h"
+#include "support/test_folder.h"
 
 namespace zapvane {
 namespace {
@@ -34,27 +35,14 @@ class RecordingWindow final : public WindowServices {
 class RecordingLearnWindow final : public LearnWindow {
  public:
   void updateMenuStates() override {}
-  void repaintNow() override { ++repaints; }
+  void repaintNow() override {}
   void command(int32_t id) override { reported.push_back(id); }
-  std::atomic<int> repaints{0};
   std::vector<int32_t> reported;
 };
 
-// Window position of the centre of a hot spot.
-std::pair<uint16_t, uint16_t> centreOf(const SkinLayout& layout, int32_t result) {
-  const HotSpot& spot = layout.spotFor(result);
-  return {static_cast<uint16_t>(spot.centreX), static_cast<uint16_t>(spot.centreY + kYOffset)};
-}
-
 class RemoteControllerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // One folder per test: ctest runs tests of this fixture side by side.
-    dir = std::filesystem::path(::testing::TempDir()) /
-          (std::string("zapvane-controller-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    files = DataFiles::in(dir.string());
+  RemoteControllerTest() {
     startCatalogue(core);
     timer.calibrateTimer();
   }
@@ -63,7 +51,6 @@ class RemoteControllerTest : public ::testing::Test {
     worker.join();
     port.captureStop = true;
     learnWorker.join();
-    std::filesystem::remove_all(dir);
   }
 
   void select(std::initializer_list<int32_t> entries, int32_t pos = 0) {
@@ -72,17 +59,19 @@ class RemoteControllerTest : public ::testing::Test {
     core.settings.savedSelectionPos = pos;
     restoreCurrentDevice(core.settings, core.selection, core.catalogue, core.current);
   }
+  // A pen down on the centre of a hot spot, in window coordinates.
   void tap(const SkinLayout& layout, int32_t result) {
-    const auto [x, y] = centreOf(layout, result);
-    controller.penDown(x, y);
+    const HotSpot& spot = layout.spotFor(result);
+    controller.penDown(static_cast<uint16_t>(spot.centreX), static_cast<uint16_t>(spot.centreY + kYOffset));
   }
-  int32_t savedPosition() {
-    IrSettings stored;
-    return loadSettings(stored, files.settings, std::nullopt).fromFile ? stored.savedSelectionPos.load() : -1;
+  const IrSettings& stored() {
+    loadSettings(storedSettings, files.settings, std::nullopt);
+    return storedSettings;
   }
 
-  std::filesystem::path dir;
-  DataFiles files;
+  testing::TestFolder folder;
+  DataFiles files = DataFiles::in(folder.path().string());
+  IrSettings storedSettings;
   RemoteCore core;
   VirtualCounter clock;
   PulseTimer timer{clock, core.adjustments};
@@ -106,9 +95,8 @@ TEST_F(RemoteControllerTest, EmptySelectionOpensSelectDevicesAndShowsTheBareSkin
   EXPECT_EQ(window.take(), "dialog(110) ");
   controller.penUp();
   EXPECT_EQ(window.take(), "");
-  const SkinView view = controller.skinView();
-  EXPECT_EQ(view.picture, SkinView::tv);
-  EXPECT_FALSE(view.showName);
+  EXPECT_EQ(controller.skinView().picture, SkinView::tv);
+  EXPECT_FALSE(controller.skinView().showName);
 }
 
 TEST_F(RemoteControllerTest, HeldCommandSendsItsCodeUntilThePenComesUp) {
@@ -147,10 +135,10 @@ TEST_F(RemoteControllerTest, PreviousAndNextWrapAndSaveThePosition) {
   tap(tvLayout, kHitPreviousDevice);
   EXPECT_EQ(window.take(), "invert(-2) sleep(200) repaint ");
   EXPECT_EQ(core.current.catalogueIndex, 29);
-  EXPECT_EQ(savedPosition(), 2);
+  EXPECT_EQ(stored().savedSelectionPos, 2);
   tap(tvLayout, kHitNextDevice);
   EXPECT_EQ(core.current.catalogueIndex, 0);
-  EXPECT_EQ(savedPosition(), 0);
+  EXPECT_EQ(stored().savedSelectionPos, 0);
   select({12});
   tap(tvLayout, kHitNextDevice);
   EXPECT_EQ(core.current.catalogueIndex, 12);
@@ -187,14 +175,9 @@ TEST_F(RemoteControllerTest, ShiftPageStaysAcrossSwitchesAndShowsTheNewLabels) {
 }
 
 TEST_F(RemoteControllerTest, LabelRectanglesSitBesideTheirButtons) {
-  const WindowRect left = labelRect(0);
-  EXPECT_EQ(left.left, 60);
-  EXPECT_EQ(left.right, 115);
-  EXPECT_EQ(left.top, 47);
-  const WindowRect right = labelRect(9);
-  EXPECT_EQ(right.left, 125);
-  EXPECT_EQ(right.right, 180);
-  EXPECT_EQ(right.bottom, 255);
+  const auto ltrb = [](const WindowRect& r) { return std::array{r.left, r.top, r.right, r.bottom}; };
+  EXPECT_EQ(ltrb(labelRect(0)), (std::array{60, 47, 115, 87}));
+  EXPECT_EQ(ltrb(labelRect(9)), (std::array{125, 215, 180, 255}));
 }
 
 TEST_F(RemoteControllerTest, LearningModeRefusesMenuCommandsAndTheDeviceButtons) {
@@ -223,9 +206,7 @@ TEST_F(RemoteControllerTest, SoundTogglesBetweenOneAndZeroAndIsSaved) {
   EXPECT_EQ(core.settings.soundOn, 1);
   EXPECT_EQ(window.take(), "menus ");
   controller.command(cmdSound);
-  IrSettings stored;
-  loadSettings(stored, files.settings, std::nullopt);
-  EXPECT_EQ(stored.soundOn, 0);
+  EXPECT_EQ(stored().soundOn, 0);
   controller.command(cmdSound);
   EXPECT_EQ(core.settings.soundOn, 1);
 }
@@ -250,10 +231,8 @@ TEST_F(RemoteControllerTest, AutoAdjustIgnoresCommandsAndEndsAtTheNextTapWhileHe
   EXPECT_EQ(window.take(), "repaint ");
   EXPECT_FALSE(core.autoAdjustActive);
   worker.join();
-  IrSettings stored;
-  loadSettings(stored, files.settings, std::nullopt);
-  EXPECT_EQ(stored.spaceAdjust, -2);
-  EXPECT_EQ(stored.savedSelectionPos, 1);
+  EXPECT_EQ(stored().spaceAdjust, -2);
+  EXPECT_EQ(stored().savedSelectionPos, 1);
   EXPECT_EQ(core.current.catalogueIndex, 12);  // the ending tap switched nothing
 }
 

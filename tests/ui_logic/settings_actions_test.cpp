@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -12,6 +11,7 @@
 #include "storage/settings_file.h"
 #include "storage/user_devices_file.h"
 #include "support/fakes.h"
+#include "support/test_folder.h"
 
 namespace zapvane {
 namespace {
@@ -20,13 +20,7 @@ using Pair = std::pair<int32_t, int32_t>;
 
 class SettingsActionsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // ctest runs the tests of this suite side by side: one folder each.
-    dir = std::filesystem::path(::testing::TempDir()) /
-          (std::string("zapvane-settings-actions-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    files = DataFiles::in(dir.string());
+  SettingsActionsTest() {
     startCatalogue(core);
     for (const char16_t* name : {u"Kitchen", u"B\u00fcro"}) {  // user devices 0 and 1, entries 38 and 39
       const int32_t i = core.catalogue.userCount++;
@@ -37,7 +31,6 @@ class SettingsActionsTest : public ::testing::Test {
       appendUserDevice(core.catalogue, i);
     }
   }
-  void TearDown() override { std::filesystem::remove_all(dir); }
 
   void show(int32_t index, int32_t pos = 0) {
     core.current.device = core.catalogue.entries[static_cast<size_t>(index)];
@@ -48,6 +41,11 @@ class SettingsActionsTest : public ::testing::Test {
     SelectionList stored;
     loadSelection(stored, files.selection, core.catalogue.catalogueCount);
     return {stored.entries.begin(), stored.entries.begin() + stored.selectionCount};
+  }
+  // port row, space, mark as Setup IR port opens
+  std::array<int32_t, 3> initial() {
+    const SetupValues v = setupInitialValues(core);
+    return {v.portRow, v.adjust.space, v.adjust.mark};
   }
   // port, the global pair, position
   std::array<int32_t, 4> storedSettings() {
@@ -62,8 +60,8 @@ class SettingsActionsTest : public ::testing::Test {
     return {reloaded.catalogue.userDevices[0].spaceAdjust, reloaded.catalogue.userDevices[0].markAdjust};
   }
 
-  std::filesystem::path dir;
-  DataFiles files;
+  testing::TestFolder folder;
+  DataFiles files = DataFiles::in(folder.path().string());
   RemoteCore core;
   testing::RecordingMessages messages;
   std::ostringstream err;
@@ -113,11 +111,10 @@ TEST_F(SettingsActionsTest, SetupShowsAndStoresThePortAndTheCurrentKindsPair) {
   core.settings.port = 3;
   core.settings.spaceAdjust = 3;
   core.settings.markAdjust = -2;
-  EXPECT_EQ(setupInitialValues(core).portRow, 3);
-  EXPECT_EQ(Pair(setupInitialValues(core).adjust.space, setupInitialValues(core).adjust.mark), Pair(3, -2));
+  EXPECT_EQ(initial(), (std::array{3, 3, -2}));
   for (int32_t port : {-1, 4, 70000}) {
     core.settings.port = port;
-    EXPECT_EQ(setupInitialValues(core).portRow, kNoPortRow) << port;
+    EXPECT_EQ(initial()[0], kNoPortRow) << port;
   }
 
   show(12, 2);
@@ -127,7 +124,7 @@ TEST_F(SettingsActionsTest, SetupShowsAndStoresThePortAndTheCurrentKindsPair) {
   EXPECT_FALSE(std::filesystem::exists(files.userDevices));
 
   show(38, 1);
-  EXPECT_EQ(Pair(setupInitialValues(core).adjust.space, setupInitialValues(core).adjust.mark), Pair(-1, 4));
+  EXPECT_EQ(initial(), (std::array{2, -1, 4}));
   applySetupOk(core, {kNoPortRow, {-3, 2}}, files, problems);
   EXPECT_EQ(storedSettings(), (std::array<int32_t, 4>{-1, -4, 5, 1}));
   EXPECT_EQ(storedUserPair(), Pair(-3, 2));
@@ -149,8 +146,8 @@ TEST_F(SettingsActionsTest, DefaultZeroesOnlyTheCurrentKindAtOnceAndLeavesThePor
 }
 
 TEST_F(SettingsActionsTest, FailedSavesAreReportedAndTheValuesStayInMemory) {
-  std::ofstream(dir / "file") << "a file where the data directory should be";
-  files = DataFiles::in((dir / "file").string());
+  std::ofstream(folder / "file") << "a file where the data directory should be";
+  files = DataFiles::in(folder / "file");
   applyDeviceSelection(core, {7}, files, problems);
   applySetupOk(core, {1, {2, 2}}, files, problems);
   EXPECT_EQ(core.selection.entries[0], 7);
