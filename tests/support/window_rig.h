@@ -7,6 +7,7 @@
 
 #include <QPoint>
 #include <QTest>
+#include <QWidget>
 #include <filesystem>
 #include <initializer_list>
 #include <sstream>
@@ -14,10 +15,31 @@
 #include <type_traits>
 #include <vector>
 
+#include "learn/user_devices.h"
 #include "support/fakes.h"
 #include "ui/main_window.h"
 
 namespace zapvane::testing {
+
+// The child of `parent` named `name`; without it no check can go on.
+template <class T>
+T* child(QObject* parent, const char* name) {
+  T* found = parent == nullptr ? nullptr : parent->findChild<T*>(QString::fromUtf8(name));
+  if (found == nullptr) qFatal("no child %s", name);
+  return found;
+}
+
+// Saves a picture of `widget`, shown, when ZAPVANE_SCREENSHOTS names a
+// folder: the README's pictures come from here.
+inline void screenshot(QWidget& widget, const char* name) {
+  const QByteArray dir = qgetenv("ZAPVANE_SCREENSHOTS");
+  if (dir.isEmpty()) return;
+  if (!widget.isVisible()) {
+    widget.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&widget));
+  }
+  QVERIFY(widget.grab().save(QString::fromUtf8(dir) + QLatin1Char('/') + QLatin1String(name)));
+}
 
 template <class WorkerSleeper>
 struct WindowRig {
@@ -43,6 +65,13 @@ struct WindowRig {
     return true;
   }
 
+  // A user device as an earlier learning left it: in the catalogue, not in
+  // learning mode.
+  void addUserDevice(const char16_t* name, int32_t skin = kTvSkin) {
+    QCOMPARE(createUserDevice(app.core, name, skin), CreateResult::created);
+    appendUserDevice(app.core.catalogue, app.core.catalogue.userCount - 1);
+    app.core.learning.learningMode = false;
+  }
   // Replaces the selection and shows the device at `pos`, as a start-up would.
   void select(std::initializer_list<int32_t> entries, int32_t pos = 0) {
     app.core.selection = {};
