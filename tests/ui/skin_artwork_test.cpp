@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/remote_controller.h"
 #include "ui/skin_layouts.h"
 
 namespace {
@@ -105,8 +106,7 @@ TEST(SkinArtwork, BitmapsAre240By270With8BitsPerPixelAndAPalette) {
     SCOPED_TRACE(skin.file);
     const std::vector<uint8_t> bmp = readAll(resource(skin.file));
     ASSERT_GE(bmp.size(), 54u);
-    EXPECT_EQ(bmp[0], 'B');
-    EXPECT_EQ(bmp[1], 'M');
+    EXPECT_EQ(std::string(bmp.begin(), bmp.begin() + 2), "BM");
     const uint32_t headerSize = word(bmp, 14, 4);
     EXPECT_GE(headerSize, 40u);
     EXPECT_EQ(word(bmp, 18, 4), 240u);
@@ -153,29 +153,27 @@ TEST(SkinArtwork, EveryHotSpotHoldsAKeyInsideItsRectangle) {
   }
 }
 
-TEST(SkinArtwork, NameBoxIsOnePlainColourDarkEnoughForTheGreenName) {
-  for (const Skin& skin : kSkins) {
-    SCOPED_TRACE(skin.file);
-    const QImage image = load(resource(skin.file));
-    const std::set<QRgb> colours = coloursIn(image, spotRect(skin.layout->nameBox()));
-    ASSERT_EQ(colours.size(), 1u);
-    EXPECT_GE(contrast(*colours.begin(), kNameText), 4.5);
-  }
-}
-
-// The rectangles the window writes labels into: beside the left keys for
-// slots 0..4, between x 125 and the right keys for slots 5..9.
-TEST(SkinArtwork, ShiftPageLabelRectanglesLieOnPlainDarkPanels) {
-  const QImage image = load(resource("skin_shift.bmp"));
+// The fields the window writes into, each skin's name box and the shift
+// page's ten label rectangles, are one plain colour dark enough for the text.
+TEST(SkinArtwork, TextFieldsArePlainAndDarkEnoughForTheirText) {
+  struct Field {
+    const char* file;
+    QRect rect;
+    QRgb text;
+    std::string what;
+  };
+  std::vector<Field> fields;
+  for (const Skin& skin : kSkins) fields.push_back({skin.file, spotRect(skin.layout->nameBox()), kNameText, "name"});
   for (int slot = 0; slot < 10; ++slot) {
-    SCOPED_TRACE("label slot " + std::to_string(slot));
-    const HotSpot& spot = zapvane::shiftLayout.spotFor(slot);
-    const int left = slot < 5 ? spot.centreX + spot.width / 2 + 10 : 125;
-    const int right = slot < 5 ? left + spot.width + 15 : spot.centreX - spot.width / 2 - 10;
-    EXPECT_EQ(right - left, 55);
-    const std::set<QRgb> colours = coloursIn(image, QRect(left, spot.top(), right - left, spot.height));
+    const zapvane::WindowRect r = zapvane::labelRect(slot);  // picture row = window row + 3
+    const QRect picture(r.left, r.top - zapvane::kYOffset, r.right - r.left, r.bottom - r.top);
+    fields.push_back({"skin_shift.bmp", picture, kLabelText, "label " + std::to_string(slot)});
+  }
+  for (const Field& field : fields) {
+    SCOPED_TRACE(std::string(field.file) + " " + field.what);
+    const std::set<QRgb> colours = coloursIn(load(resource(field.file)), field.rect);
     ASSERT_EQ(colours.size(), 1u);
-    EXPECT_GE(contrast(*colours.begin(), kLabelText), 4.5);
+    EXPECT_GE(contrast(*colours.begin(), field.text), 4.5);
   }
 }
 
