@@ -133,7 +133,9 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(rig.app.core.selection.entries[1], 5);
   }
 
-  void setupShowsThePairAndStoresThePort() {
+  // OK stores the port; Default zeroes the pair at once, leaves the port and
+  // narrows the mark slider until the dialog is opened again.
+  void setupStoresThePortAndDefaultNarrowsTheMarkSliderUntilReopened() {
     Rig rig("setup");
     rig.app.core.settings.spaceAdjust = -2;
     rig.app.core.settings.markAdjust = 1;
@@ -147,26 +149,20 @@ class SettingsDialogsTest : public QObject {
     port->setCurrentIndex(port->findText(QStringLiteral("COM3")));
     child<QPushButton>(&setup, "ok")->click();
     QCOMPARE(rig.storedPortAndPair(), std::make_tuple(2, -2, 1));
-  }
 
-  void defaultStoresZerosAtOnceAndNarrowsTheMarkSliderUntilReopened() {
-    Rig rig("default");
-    rig.select({0});
-    rig.app.core.settings.spaceAdjust = 3;
-    rig.app.core.settings.markAdjust = -2;
-    rig.run(cmdSetupIrPort, [](QDialog& setup) {
-      auto* mark = child<QSlider>(&setup, "mark");
+    rig.run(cmdSetupIrPort, [](QDialog& d) {
+      auto* mark = child<QSlider>(&d, "mark");
       QCOMPARE(Pair(mark->minimum(), mark->maximum()), Pair(-5, 5));
-      child<QComboBox>(&setup, "port")->setCurrentIndex(3);
-      child<QPushButton>(&setup, "default")->click();
-      QVERIFY(setup.isVisible());
-      QCOMPARE(Pair(child<QSlider>(&setup, "space")->value(), mark->value()), Pair(0, 0));
+      child<QComboBox>(&d, "port")->setCurrentIndex(3);
+      child<QPushButton>(&d, "default")->click();
+      QVERIFY(d.isVisible());
+      QCOMPARE(Pair(child<QSlider>(&d, "space")->value(), mark->value()), Pair(0, 0));
       QCOMPARE(Pair(mark->minimum(), mark->maximum()), Pair(-3, 3));
-      QCOMPARE(child<QSlider>(&setup, "space")->minimum(), -5);
-      setup.close();  // the close box
+      QCOMPARE(child<QSlider>(&d, "space")->minimum(), -5);
+      d.close();  // the close box
     });
-    QCOMPARE(rig.storedPortAndPair(), std::make_tuple(0, 0, 0));
-    rig.run(cmdSetupIrPort, [](QDialog& setup) { QCOMPARE(child<QSlider>(&setup, "mark")->minimum(), -5); });
+    QCOMPARE(rig.storedPortAndPair(), std::make_tuple(2, 0, 0));
+    rig.run(cmdSetupIrPort, [](QDialog& d) { QCOMPARE(child<QSlider>(&d, "mark")->minimum(), -5); });
     QCOMPARE(rig.openedTitle, QStringLiteral("Setup IR port"));
   }
 
