@@ -184,7 +184,8 @@ class LearningDialogsTest : public QObject {
               QCOMPARE(texts(d), QStringList({"User devices", "User device info", "Name :", "Type :"}));
               auto* skin = child<QComboBox>(d, "type");
               QCOMPARE(skin->currentIndex(), 0);
-              QCOMPARE(skin->itemText(0) + '|' + skin->itemText(1), QStringLiteral("TV,SAT,...TV skin|VCR,AUDIO,..VCR skin"));
+              QCOMPARE(skin->itemText(0) + '|' + skin->itemText(1),
+                       QStringLiteral("TV,SAT,...TV skin|VCR,AUDIO,..VCR skin"));
               QCOMPARE(child<QLineEdit>(d, "name")->text(), QString());
               type(d, QStringLiteral("Kitchen radio"));
               testing::screenshot(*d, "new-user-device.png");
@@ -215,7 +216,8 @@ class LearningDialogsTest : public QObject {
     QVERIFY(!rig.window.action(cmdStopLearn)->isEnabled());
     QCOMPARE(core.catalogue.catalogueCount, c + 1);
     QCOMPARE(core.catalogue.entries[static_cast<size_t>(c)], &rig.user(0));
-    QCOMPARE(std::vector(core.selection.entries.begin(), core.selection.entries.begin() + core.selection.selectionCount),
+    const SelectionList& list = core.selection;
+    QCOMPARE(std::vector(list.entries.begin(), list.entries.begin() + list.selectionCount),
              (std::vector<int32_t>{0, 4, c}));
     QCOMPARE(core.current.selectionPos.load(), 2);
     QCOMPARE(core.current.catalogueIndex.load(), c);
