@@ -23,7 +23,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/remote_core.h"
+#include "app/remote.h"
 #include "device_lookup.h"
 #include "frame_lateness_run.h"
 #include "held_button_run.h"

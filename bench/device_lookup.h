@@ -3,7 +3,7 @@
 #pragma once
 
 #include "catalogue/device_profile.h"
-#include "core/remote_core.h"
+#include "app/remote.h"
 
 namespace zapvane::bench {
 

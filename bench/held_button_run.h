@@ -16,7 +16,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/remote_core.h"
+#include "app/remote.h"
 
 namespace zapvane::bench {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/remote_core.h"
+#include "app/remote.h"
 
 namespace zapvane::bench {
 

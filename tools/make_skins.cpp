@@ -28,7 +28,7 @@
 #include <map>
 #include <vector>
 
-#include "ui/skin_layouts.h"
+#include "app/skin_layouts.h"
 
 namespace {
 

@@ -27,6 +27,13 @@ void resetUserDevices(DeviceCatalogue& catalogue) {
   }
 }
 
+void startCatalogue(DeviceCatalogue& catalogue, CurrentDevice& current) {
+  fillBuiltInProfiles(catalogue.builtIn);
+  resetUserDevices(catalogue);
+  catalogue.userCount = 0;
+  buildCatalogue(catalogue, current);
+}
+
 void buildCatalogue(DeviceCatalogue& catalogue, CurrentDevice& current) {
   int32_t count = 0;
   for (DeviceProfile& p : catalogue.builtIn) catalogue.entries[static_cast<size_t>(count++)] = &p;
@@ -71,12 +78,12 @@ bool commandExists(int32_t index, const DeviceProfile& profile, PageState page) 
   if (page.shiftPage) {
     const int32_t command = page.shiftCommand;
     if (command >= profile.commandCount || command < 0) return false;
-    if (profile.isLearned == 1) return learnedCommandExists(profile, command);
+    if (profile.learned()) return learnedCommandExists(profile, command);
     return true;  // every built-in shift-page row carries a code
   }
   // A negative index would read before the table; no hot spot produces one.
   if (index < 0 || index > profile.commandCount - 1) return false;
-  if (profile.isLearned != 0) return learnedCommandExists(profile, index);
+  if (profile.learned()) return learnedCommandExists(profile, index);
   if (profile.codeTable == nullptr) return false;
   return !commandEntry(profile, index).absent();
 }

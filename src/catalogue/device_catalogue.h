@@ -56,6 +56,9 @@ void resetUserDevices(DeviceCatalogue& catalogue);
 // REQUIRES: 0 <= catalogue.userCount <= kMaxUserDevices.
 void buildCatalogue(DeviceCatalogue& catalogue, CurrentDevice& current);
 
+// The catalogue alone, with no files: built-in profiles filled, no user
+// devices, entry 0 shown.
+void startCatalogue(DeviceCatalogue& catalogue, CurrentDevice& current);
 // Appends user device `userIndex` (just created) as the next catalogue entry.
 // Returns false, changing nothing, when the catalogue is full or the index
 // is not a user device in use.

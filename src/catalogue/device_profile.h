@@ -100,6 +100,10 @@ struct DeviceProfile {
   std::atomic<int32_t> markAdjust{0};
   int32_t userIndex = 0;
 
+  // A user device plays recorded signals; any non-zero isLearned counts, as
+  // a damaged file may hold another value.
+  bool learned() const { return isLearned != 0; }
+
   DeviceProfile() = default;
   DeviceProfile(const DeviceProfile&) = delete;
   DeviceProfile& operator=(const DeviceProfile&) = delete;

@@ -1,13 +1,12 @@
 #include "cli/cli.h"
 
+#include "app/version.h"
 #include "cli/commands.h"
 #include "platform/data_dir.h"
 
 namespace zapvane::cli {
 
 namespace {
-
-constexpr const char* kVersion = "zapvane-cli 0.1.0";
 
 void printUsage(std::ostream& out) {
   out << "Usage: zapvane-cli [--data-dir DIR] <command> [arguments]\n"
@@ -39,7 +38,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       return kExitOk;
     }
     if (arg == "--version") {
-      out << kVersion << "\n";
+      out << "zapvane-cli " << kVersion << "\n";
       return kExitOk;
     }
     if (arg == "--data-dir") {

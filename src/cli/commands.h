@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "core/remote_core.h"
-#include "platform/messages.h"
+#include <memory>
+
+#include "app/remote.h"
+#include "platform/platform.h"
 
 namespace zapvane::cli {
 
@@ -28,16 +30,6 @@ struct Context {
   std::string dataDir;
   std::ostream& out;
   std::ostream& err;
-};
-
-// Messages meant for a box in the window: "caption: text" on the error stream.
-class StreamMessages final : public MessageSink {
- public:
-  explicit StreamMessages(std::ostream& err) : err_(err) {}
-  void show(const Message& message) override { err_ << message.caption << ": " << message.text << '\n' << std::flush; }
-
- private:
-  std::ostream& err_;
 };
 
 struct Subcommand {
@@ -86,12 +78,12 @@ struct ChosenCommand {
   DeviceProfile* device;
   int32_t command;
 };
-ChosenCommand chooseCommand(RemoteCore& core, const std::string& device, const std::string& command);
+ChosenCommand chooseCommand(Remote& remote, const std::string& device, const std::string& command);
 // A catalogue index or an exact device name, or UsageError.
-int32_t resolveDevice(const RemoteCore& core, const std::string& device);
+int32_t resolveDevice(const DeviceCatalogue& catalogue, const std::string& device);
 std::string deviceName(const DeviceProfile& profile);
-// Starts the core from the data directory as the window does (without
-// calibrating a timer); problems with the files go to stderr.
-void startCore(RemoteCore& core, const Context& context);
+// The remote on `platform`, started from the data directory as the window
+// starts it; problems with the files go to the error stream.
+std::unique_ptr<Remote> startRemote(Platform& platform, const Context& context);
 
 }  // namespace zapvane::cli

@@ -1,15 +1,16 @@
 #include "cli/commands.h"
+#include "platform/real_platform.h"
 
 namespace zapvane::cli {
 
 int runDevices(Context& context, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("takes no arguments, got '" + args.front() + "'");
-  RemoteCore core;
-  startCore(core, context);
-  const DeviceCatalogue& catalogue = core.catalogue;
+  RealPlatform platform;
+  const auto remote = startRemote(platform, context);
+  const DeviceCatalogue& catalogue = remote->catalogue;
   for (int32_t i = 0; i < catalogue.catalogueCount; ++i) {
     const DeviceProfile& p = *catalogue.entries[static_cast<size_t>(i)];
-    context.out << i << '\t' << deviceName(p) << '\t' << (p.isLearned != 0 ? "user" : "builtin") << '\t'
+    context.out << i << '\t' << deviceName(p) << '\t' << (p.learned() ? "user" : "builtin") << '\t'
                 << (p.skinType == kTvSkin ? "tv" : "vcr") << '\t' << p.commandCount << '\t' << p.labelCount
                 << '\n';
   }

@@ -4,8 +4,7 @@
 #include "ir/frame_encoder.h"
 #include "ir/frame_recorder.h"
 #include "ir/ir_port.h"
-#include "platform/sim_port_opener.h"
-#include "platform/virtual_counter.h"
+#include "platform/virtual_platform.h"
 
 namespace zapvane::cli {
 
@@ -41,16 +40,14 @@ struct PreparedFrame {
   int32_t command;
 };
 
-PreparedFrame prepareFrame(RemoteCore& core, const Context& context, const std::vector<std::string>& args) {
-  const FrameRequest request = parseFrameRequest(args);
-  startCore(core, context);
-  const ChosenCommand chosen = chooseCommand(core, request.device, request.command);
-  if (chosen.device->isLearned != 0) {
+PreparedFrame prepareFrame(Remote& remote, const FrameRequest& request) {
+  const ChosenCommand chosen = chooseCommand(remote, request.device, request.command);
+  if (chosen.device->learned()) {
     chosen.device->spaceAdjust = request.spaceAdjust;
     chosen.device->markAdjust = request.markAdjust;
   } else {
-    core.settings.spaceAdjust = request.spaceAdjust;
-    core.settings.markAdjust = request.markAdjust;
+    remote.settings.spaceAdjust = request.spaceAdjust;
+    remote.settings.markAdjust = request.markAdjust;
   }
   return {chosen.device, chosen.command};
 }
@@ -58,33 +55,30 @@ PreparedFrame prepareFrame(RemoteCore& core, const Context& context, const std::
 }  // namespace
 
 int runFrame(Context& context, const std::vector<std::string>& args) {
-  RemoteCore core;
-  const PreparedFrame frame = prepareFrame(core, context, args);
-  VirtualCounter counter;
-  PulseTimer timer(counter, core.adjustments);
-  timer.calibrateTimer();
-  FrameRecorder recorder(timer);
+  const FrameRequest request = parseFrameRequest(args);
+  VirtualPlatform platform;
+  const auto remote = startRemote(platform, context);
+  const PreparedFrame frame = prepareFrame(*remote, request);
+  FrameRecorder recorder(remote->timer);
   sendFrame(recorder, *frame.device, frame.command);
   context.out << frameStepLines(recorder.steps());
   return kExitOk;
 }
 
 int runPulses(Context& context, const std::vector<std::string>& args) {
-  RemoteCore core;
-  const PreparedFrame frame = prepareFrame(core, context, args);
-  VirtualCounter counter;
-  PulseTimer timer(counter, core.adjustments);
-  timer.calibrateTimer();
-  SimPortOpener opener(counter);
-  StreamMessages messages(context.err);
-  IrPort port(opener, messages, core.settings);
-  if (!port.openForSending() || opener.opened() == nullptr) {
+  const FrameRequest request = parseFrameRequest(args);
+  VirtualPlatform platform;
+  platform.everyPortSimulated = true;  // the light of the frame, whatever port is configured
+  const auto remote = startRemote(platform, context);
+  const PreparedFrame frame = prepareFrame(*remote, request);
+  IrPort& port = remote->port;
+  if (!port.openForSending() || platform.opened == nullptr) {
     port.closePort();
     throw CommandError("cannot open the simulated port");
   }
-  PortPrimitives primitives(timer, port);
+  PortPrimitives primitives(remote->timer, port);
   sendFrame(primitives, *frame.device, frame.command);
-  const auto durations = mode2Durations(opener.opened()->pendingBursts(), counter.frequency(), counter.now());
+  const auto durations = mode2Durations(platform.opened->pendingBursts(), platform.clock.frequency(), platform.clock.now());
   context.out << mode2Text(durations);
   port.closePort();
   return kExitOk;

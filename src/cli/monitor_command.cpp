@@ -1,6 +1,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 #include "cli/commands.h"
@@ -31,8 +32,9 @@ std::string describeFrame(const std::vector<int64_t>& durations, const LightMatc
 int runMonitor(Context& context, const std::vector<std::string>& args) {
   const ParsedArgs parsed = parseArgs(args, {}, 0, "no arguments but --follow", {"--follow"});
   const bool follow = parsed.flag("--follow");
-  RemoteCore core;
-  startCatalogue(core);
+  auto catalogue = std::make_unique<DeviceCatalogue>();
+  CurrentDevice current;
+  startCatalogue(*catalogue, current);
   const LightMatcher matcher;
   const std::string path = DataFiles::in(context.dataDir).simLog;
   if (!follow && !std::filesystem::exists(path)) {
@@ -41,7 +43,7 @@ int runMonitor(Context& context, const std::vector<std::string>& args) {
   }
   SimLogReader reader(path);
   for (;;) {
-    for (const auto& frame : reader.readNewFrames()) context.out << describeFrame(frame, matcher, core.catalogue) << '\n';
+    for (const auto& frame : reader.readNewFrames()) context.out << describeFrame(frame, matcher, *catalogue) << '\n';
     context.out.flush();
     if (!follow) return kExitOk;
     std::this_thread::sleep_for(std::chrono::milliseconds(200));

@@ -2,8 +2,7 @@
 #include <thread>
 
 #include "cli/commands.h"
-#include "ir/transmit_worker.h"
-#include "platform/ports_config.h"
+#include "platform/real_platform.h"
 
 namespace zapvane::cli {
 
@@ -20,33 +19,20 @@ int runSend(Context& context, const std::vector<std::string>& args) {
     if (*comPort < 1) throw UsageError("--port takes a COM port number from 1");
   }
 
-  RemoteCore core;
-  MonotonicCounter counter;
-  PulseTimer timer(counter, core.adjustments);
-  StreamMessages messages(context.err);
-  ProblemReporter problems(context.err, "zapvane-cli");
-  const DataFiles files = DataFiles::in(context.dataDir);
-  startRemote(core, files, &timer, messages, problems);
-  const ChosenCommand chosen = chooseCommand(core, parsed.positional[0], parsed.positional[1]);
-  if (comPort) core.settings.port = *comPort - 1;  // for this send only; the settings file keeps its port
-
-  ConfiguredPortOpener opener(loadPortsConfig(files.portsConfig), counter, files.simLog);
-  IrPort port(opener, messages, core.settings);
-  RealSleeper sleeper;
-  RealThreadPriority priority;
-  SilentBeeper beeper;
-  IdleTimeouts idle;
-  TransmitWorker worker({core, port, timer, sleeper, priority, beeper, idle, messages});
+  RealPlatform platform;
+  const auto remote = startRemote(platform, context);
+  const ChosenCommand chosen = chooseCommand(*remote, parsed.positional[0], parsed.positional[1]);
+  if (comPort) remote->settings.port = *comPort - 1;  // for this send only; the settings file keeps its port
 
   // A tap held for the given time: the worker finishes its frame, gap and
   // pause after the pen comes up.
-  core.pen.shiftPage = false;
-  core.pen.pressedButton = chosen.command;
-  worker.start();
+  remote->pen.shiftPage = false;
+  remote->pen.pressedButton = chosen.command;
+  remote->worker.start();
   std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
-  core.pen.buttonHeld = false;
-  worker.join();
-  return worker.lastOpened() ? kExitOk : kExitFailed;
+  remote->pen.buttonHeld = false;
+  remote->worker.join();
+  return remote->worker.lastOpened() ? kExitOk : kExitFailed;
 }
 
 }  // namespace zapvane::cli

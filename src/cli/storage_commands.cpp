@@ -1,36 +1,37 @@
 #include "cli/commands.h"
+#include "platform/real_platform.h"
 #include "storage/selection_file.h"
 
 namespace zapvane::cli {
 
 int runSettings(Context& context, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("takes no arguments, got '" + args.front() + "'");
-  RemoteCore core;
-  startCore(core, context);
-  const IrSettings& s = core.settings;
+  RealPlatform platform;
+  const auto remote = startRemote(platform, context);
+  const IrSettings& s = remote->settings;
   context.out << "port=" << s.port << "\nspaceAdjust=" << s.spaceAdjust << "\nsavedSelectionPos="
               << s.savedSelectionPos << "\nsoundOn=" << s.soundOn << "\nmarkAdjust=" << s.markAdjust << '\n';
   return kExitOk;
 }
 
 int runSelection(Context& context, const std::vector<std::string>& args) {
-  RemoteCore core;
-  startCore(core, context);
+  RealPlatform platform;
+  const auto remote = startRemote(platform, context);
   if (args.empty()) {
-    for (int32_t i = 0; i < core.selection.selectionCount; ++i) {
-      context.out << core.selection.entries[static_cast<size_t>(i)] << '\n';
+    for (int32_t i = 0; i < remote->selection.selectionCount; ++i) {
+      context.out << remote->selection.entries[static_cast<size_t>(i)] << '\n';
     }
     return kExitOk;
   }
-  if (args.size() > core.selection.entries.size()) {
-    throw UsageError("a selection holds at most " + std::to_string(core.selection.entries.size()) + " devices");
+  if (args.size() > remote->selection.entries.size()) {
+    throw UsageError("a selection holds at most " + std::to_string(remote->selection.entries.size()) + " devices");
   }
   SelectionList list;
   for (const std::string& arg : args) {
     const int32_t index = parseNumber(arg, "catalogue index");
-    if (index < 0 || index >= core.catalogue.catalogueCount) {
+    if (index < 0 || index >= remote->catalogue.catalogueCount) {
       throw UsageError("no device " + arg + " in the catalogue (0.." +
-                       std::to_string(core.catalogue.catalogueCount - 1) + ")");
+                       std::to_string(remote->catalogue.catalogueCount - 1) + ")");
     }
     list.entries[static_cast<size_t>(list.selectionCount++)] = index;
   }

@@ -115,12 +115,12 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std
   return parsed;
 }
 
-ChosenCommand chooseCommand(RemoteCore& core, const std::string& deviceText, const std::string& commandText) {
-  const int32_t index = resolveDevice(core, deviceText);
+ChosenCommand chooseCommand(Remote& remote, const std::string& deviceText, const std::string& commandText) {
+  const int32_t index = resolveDevice(remote.catalogue, deviceText);
   const int32_t command = parseNumber(commandText, "command index");
-  DeviceProfile& device = *core.catalogue.entries[static_cast<size_t>(index)];
-  core.current.device = &device;
-  core.current.catalogueIndex = index;
+  DeviceProfile& device = *remote.catalogue.entries[static_cast<size_t>(index)];
+  remote.current.device = &device;
+  remote.current.catalogueIndex = index;
   const std::string name = deviceName(device);
   if (command < 0 || command >= device.commandCount) {
     throw CommandError("'" + name + "' has commands 0.." + std::to_string(device.commandCount - 1) + ", not " +
@@ -145,8 +145,7 @@ std::string deviceName(const DeviceProfile& profile) {
   return utf16ToUtf8(profile.name.data(), profile.name.size());
 }
 
-int32_t resolveDevice(const RemoteCore& core, const std::string& device) {
-  const DeviceCatalogue& catalogue = core.catalogue;
+int32_t resolveDevice(const DeviceCatalogue& catalogue, const std::string& device) {
   const bool numeric = !device.empty() && device.find_first_not_of("0123456789") == std::string::npos;
   if (numeric) {
     int32_t index = -1;
@@ -161,10 +160,10 @@ int32_t resolveDevice(const RemoteCore& core, const std::string& device) {
   throw UsageError("unknown device '" + device + "' (see 'zapvane-cli devices')");
 }
 
-void startCore(RemoteCore& core, const Context& context) {
-  StreamMessages messages(context.err);
-  ProblemReporter problems(context.err, "zapvane-cli");
-  startRemote(core, DataFiles::in(context.dataDir), nullptr, messages, problems);
+std::unique_ptr<Remote> startRemote(Platform& platform, const Context& context) {
+  auto remote = std::make_unique<Remote>(platform, DataFiles::in(context.dataDir), context.err, "zapvane-cli");
+  remote->start();
+  return remote;
 }
 
 }  // namespace zapvane::cli

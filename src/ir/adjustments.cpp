@@ -3,7 +3,7 @@
 namespace zapvane {
 
 bool AdjustmentsInForce::deviceOwnPair(const DeviceProfile* device) const {
-  return device != nullptr && (device->isLearned != 0 || autoAdjustActive_.load());
+  return device != nullptr && (device->learned() || autoAdjustActive_.load());
 }
 
 int32_t AdjustmentsInForce::spaceAdjust() const {

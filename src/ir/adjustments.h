@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "catalogue/device_catalogue.h"
-#include "storage/ir_settings.h"
+#include "catalogue/ir_settings.h"
 
 namespace zapvane {
 

@@ -35,7 +35,7 @@ void playLearned(FramePrimitives& out, const LearnedSignal& signal) {
 }
 
 void sendFrame(FramePrimitives& out, const DeviceProfile& p, int32_t command) {
-  if (p.isLearned == 1) {
+  if (p.learned()) {
     const LearnedSignal* signal = learnedSlot(p, command);
     if (signal != nullptr) playLearned(out, *signal);
     return;

@@ -16,7 +16,7 @@
 
 #include "platform/messages.h"
 #include "platform/serial_device.h"
-#include "storage/ir_settings.h"
+#include "catalogue/ir_settings.h"
 
 namespace zapvane {
 

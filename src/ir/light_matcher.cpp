@@ -4,7 +4,11 @@
 #include <cstdlib>
 #include <memory>
 
-#include "core/remote_core.h"
+#include "catalogue/device_catalogue.h"
+#include "catalogue/ir_settings.h"
+#include "ir/adjustments.h"
+#include "ir/ir_port.h"
+#include "ir/pulse_timer.h"
 #include "ir/frame_encoder.h"
 #include "ir/frame_primitives.h"
 #include "platform/sim_port_opener.h"
@@ -34,19 +38,24 @@ std::vector<int64_t> withoutTrailingSpace(std::vector<int64_t> durations) {
 }  // namespace
 
 LightMatcher::LightMatcher() {
-  RemoteCore core;
-  startCatalogue(core);
+  // Every frame at adjustment 0, as a device expects it.
+  auto catalogue = std::make_unique<DeviceCatalogue>();
+  CurrentDevice current;
+  startCatalogue(*catalogue, current);
+  IrSettings settings;
+  const std::atomic<bool> autoAdjustActive{false};
+  const AdjustmentsInForce adjustments(current, settings, autoAdjustActive);
   VirtualCounter counter;
-  PulseTimer timer(counter, core.adjustments);
+  PulseTimer timer(counter, adjustments);
   timer.calibrateTimer();
   SimPortOpener opener(counter);
   SilentMessages messages;
-  IrPort port(opener, messages, core.settings);
+  IrPort port(opener, messages, settings);
   port.openForSending();
   PortPrimitives primitives(timer, port);
   for (int32_t device = 0; device < kBuiltInCount; ++device) {
-    DeviceProfile& profile = core.catalogue.builtIn[static_cast<size_t>(device)];
-    core.current.device = &profile;
+    DeviceProfile& profile = catalogue->builtIn[static_cast<size_t>(device)];
+    current.device = &profile;
     for (int32_t command = 0; command < profile.commandCount; ++command) {
       if (!commandExists(command, profile)) continue;
       sendFrame(primitives, profile, command);

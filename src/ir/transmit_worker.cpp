@@ -7,7 +7,7 @@
 namespace zapvane {
 
 int32_t pauseAfterFrame(const DeviceProfile& device, int32_t command) {
-  if (device.isLearned != 0) return kLearnedPauseMilliseconds;
+  if (device.learned()) return kLearnedPauseMilliseconds;
   if (device.codeTable == nullptr || command < 0 || command >= device.commandCount) return kPauseMilliseconds;
   return commandEntry(device, command).extraDelay() + kPauseMilliseconds;
 }
@@ -16,28 +16,27 @@ namespace {
 
 void exhaustAutoAdjust(const TransmitContext& context) {
   context.messages.show(autoAdjustExhausted());
-  context.core.autoAdjustActive = false;
-  context.core.pen.buttonHeld = false;
+  context.autoAdjustActive = false;
+  context.pen.buttonHeld = false;
   context.idle.restoreIdleTimeouts();
 }
 
 }  // namespace
 
 bool runTransmitWorker(const TransmitContext& context) {
-  RemoteCore& core = context.core;
   if (!context.port.openForSending()) {
     context.port.closePort();
     return false;
   }
-  if (core.settings.soundOn != 0) context.beeper.playAsync();
+  if (context.settings.soundOn != 0) context.beeper.playAsync();
   context.priority.raiseToTimeCritical();
 
-  const int32_t command = core.pen.shiftPage ? core.pen.shiftCommand.load() : core.pen.pressedButton.load();
+  const int32_t command = context.pen.pressedCommand();
   PerformanceCounter& counter = context.timer.counter();
   int64_t stepStart = 0;
-  if (core.autoAdjustActive) {
+  if (context.autoAdjustActive) {
     stepStart = counter.now();
-    DeviceProfile& device = *core.current.device.load();
+    DeviceProfile& device = *context.current.device.load();
     device.spaceAdjust = 0;
     device.markAdjust = 0;
   }
@@ -46,7 +45,7 @@ bool runTransmitWorker(const TransmitContext& context) {
   do {
     // The window may switch devices between repetitions; each frame goes to
     // the device shown when it starts.
-    DeviceProfile& device = *core.current.device.load();
+    DeviceProfile& device = *context.current.device.load();
     sendFrame(primitives, device, command);
     context.timer.markStamp();
     context.timer.waitSince(device.frameGap);
@@ -55,9 +54,9 @@ bool runTransmitWorker(const TransmitContext& context) {
     context.priority.schedulingHint(kSendingSchedulingHint);
     context.port.frameDone();
     context.sleeper.sleepMilliseconds(pauseAfterFrame(device, command));
-    if (!core.pen.buttonHeld) break;
+    if (!context.pen.buttonHeld) break;
 
-    if (core.autoAdjustActive) {
+    if (context.autoAdjustActive) {
       const int64_t now = counter.now();
       if (static_cast<float>(now - stepStart) * context.timer.microsecondsPerTick() >
           static_cast<float>(kCandidateMicroseconds)) {
@@ -66,7 +65,7 @@ bool runTransmitWorker(const TransmitContext& context) {
       }
     }
     context.priority.raiseToTimeCritical();
-  } while (core.pen.buttonHeld);
+  } while (context.pen.buttonHeld);
 
   context.priority.dropToNormal();
   context.priority.schedulingHint(kSendingSchedulingHint);
@@ -76,7 +75,7 @@ bool runTransmitWorker(const TransmitContext& context) {
 
 void TransmitWorker::start() {
   join();
-  context_.core.pen.buttonHeld = true;
+  context_.pen.buttonHeld = true;
   transmitThread_ = true;
   thread_ = std::thread([this] {
     lastOpened_ = runTransmitWorker(context_);

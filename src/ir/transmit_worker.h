@@ -15,8 +15,10 @@
 #include <atomic>
 #include <thread>
 
-#include "core/remote_core.h"
+#include "catalogue/device_catalogue.h"
+#include "catalogue/ir_settings.h"
 #include "ir/ir_port.h"
+#include "ir/pen_state.h"
 #include "ir/pulse_timer.h"
 #include "platform/beeper.h"
 #include "platform/idle_timeouts.h"
@@ -36,7 +38,10 @@ int32_t pauseAfterFrame(const DeviceProfile& device, int32_t command);
 
 // Everything a worker works with; all of it outlives the worker.
 struct TransmitContext {
-  RemoteCore& core;
+  CurrentDevice& current;
+  const IrSettings& settings;
+  PenState& pen;
+  std::atomic<bool>& autoAdjustActive;
   IrPort& port;
   PulseTimer& timer;
   Sleeper& sleeper;

@@ -15,11 +15,11 @@ bool openForLearning(IrPort& port) {
 }
 
 CaptureEnd runLearnCapture(const LearnContext& context, std::atomic<bool>& waitingForSignal) {
-  RemoteCore& core = context.core;
+  LearningState& learning = context.learning;
   SerialDevice& device = *context.port.device();
   PerformanceCounter& counter = context.timer.counter();
   context.window.updateMenuStates();
-  core.learning.captureRunning = true;
+  learning.captureRunning = true;
   const auto ticksPerSecond = static_cast<int64_t>(1000000.0f / context.timer.microsecondsPerTick());
   device.setQueueSizes(kLearnQueueBytes, kLearnQueueBytes);
   context.priority.raiseToTimeCritical();
@@ -59,22 +59,22 @@ CaptureEnd runLearnCapture(const LearnContext& context, std::atomic<bool>& waiti
   if (stopped) {
     // Whoever stopped the capture has closed the port; nothing is stored.
     context.priority.dropToNormal();
-    core.learning.captureRunning = false;
+    learning.captureRunning = false;
     return CaptureEnd::stopped;
   }
 
   context.priority.dropToNormal();
-  DeviceProfile& user = core.catalogue.userDevices[static_cast<size_t>(core.learning.editedUserDevice.load())];
-  LearnedSignal* slot = user.learnedSlots != nullptr ? user.learnedSlots[core.learning.learnSlot.load()] : nullptr;
+  DeviceProfile& user = context.catalogue.userDevices[static_cast<size_t>(learning.editedUserDevice.load())];
+  LearnedSignal* slot = user.learnedSlots != nullptr ? user.learnedSlots[learning.learnSlot.load()] : nullptr;
   if (slot != nullptr) convertCapture(entries.data(), count, context.timer.microsecondsPerTick(), *slot);
 
   context.port.closePort();
   context.window.repaintNow();
-  if (core.settings.soundOn != 0) context.beeper.playToEnd();
-  core.learning.captureRunning = false;
-  const DeviceProfile& shown = *core.current.device.load();
-  const bool shiftPageCommand = core.learning.learnSlot + 1 > shown.commandCount - shown.labelCount;
-  context.window.command(shiftPageCommand ? kReportNameCommand : kReportLearnDialog);
+  if (context.settings.soundOn != 0) context.beeper.playToEnd();
+  learning.captureRunning = false;
+  const DeviceProfile& shown = *context.current.device.load();
+  const bool shiftPageCommand = learning.learnSlot + 1 > shown.commandCount - shown.labelCount;
+  context.window.report(shiftPageCommand ? LearnReport::nameCommand : LearnReport::learnDialog);
   return CaptureEnd::stored;
 }
 
@@ -90,7 +90,7 @@ bool LearnWorker::start() {
     if (end == CaptureEnd::stopped && abandoned_) {
       context_.port.closePort();
       context_.window.repaintNow();
-      context_.window.command(kReportLearnDialog);
+      context_.window.report(LearnReport::learnDialog);
     }
     running_ = false;
   });

@@ -15,10 +15,12 @@
 #include <cstdint>
 #include <thread>
 
-#include "core/remote_core.h"
+#include "catalogue/device_catalogue.h"
+#include "catalogue/ir_settings.h"
 #include "ir/ir_port.h"
 #include "ir/pulse_timer.h"
 #include "learn/capture_conversion.h"
+#include "learn/learning_state.h"
 #include "platform/beeper.h"
 #include "platform/thread_priority.h"
 
@@ -31,10 +33,9 @@ inline constexpr size_t kPollBytes = 100;
 inline constexpr int kDrainReads = 30;
 inline constexpr int kLearningSchedulingHint = 200;
 
-// The window commands a capture reports with: show the Learn function dialog
-// again, or first ask for the name of the shift-page command just learned.
-inline constexpr int32_t kReportLearnDialog = 20;
-inline constexpr int32_t kReportNameCommand = 21;
+// How a capture reports back: show the Learn function dialog again, or first
+// ask for the name of the shift-page command just learned.
+enum class LearnReport { learnDialog, nameCommand };
 
 // What the capture asks of the window; each call returns once the window
 // thread has handled it (dialogs included).
@@ -43,11 +44,14 @@ class LearnWindow {
   virtual ~LearnWindow() = default;
   virtual void updateMenuStates() = 0;
   virtual void repaintNow() = 0;
-  virtual void command(int32_t id) = 0;
+  virtual void report(LearnReport report) = 0;
 };
 
 struct LearnContext {
-  RemoteCore& core;
+  DeviceCatalogue& catalogue;
+  const CurrentDevice& current;
+  const IrSettings& settings;
+  LearningState& learning;
   IrPort& port;
   PulseTimer& timer;
   ThreadPriority& priority;

@@ -28,14 +28,13 @@ std::optional<int32_t> parseInt(const std::string& s) {
   return value;
 }
 
-// "COMn:" with n in 1..4, else 0.
-int comNumber(const std::string& name) {
+}  // namespace
+
+int comPortNumber(const std::string& name) {
   if (name.size() != 5 || name.compare(0, 3, "COM") != 0 || name[4] != ':') return 0;
   const char digit = name[3];
   return digit >= '1' && digit <= '4' ? digit - '0' : 0;
 }
-
-}  // namespace
 
 std::string PortsConfig::backendFor(int number) const {
   if (number < 1 || number > kConfigurablePorts) return {};
@@ -89,7 +88,7 @@ PortsConfig loadPortsConfig(const std::string& path) {
 }
 
 std::unique_ptr<SerialDevice> ConfiguredPortOpener::open(const std::string& name, std::string& error) {
-  const std::string backend = config_.backendFor(comNumber(name));
+  const std::string backend = config_.backendFor(comPortNumber(name));
   if (backend.empty()) {
     error = "no device configured for " + name;
     return nullptr;

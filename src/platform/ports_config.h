@@ -43,6 +43,8 @@ struct PortsConfig {
 };
 
 PortsConfig parsePortsConfig(const std::string& text);
+// n of a port name "COMn:" with n in 1..4, else 0.
+int comPortNumber(const std::string& name);
 // A missing file is an empty configuration.
 PortsConfig loadPortsConfig(const std::string& path);
 

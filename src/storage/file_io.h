@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/status.h"
+#include "platform/status.h"
 
 namespace zapvane {
 

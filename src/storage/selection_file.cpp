@@ -71,17 +71,4 @@ Status saveSelection(const SelectionList& list, const std::string& path) {
   return writeFileAtomically(path, selectionBytes(list));
 }
 
-void restoreCurrentDevice(IrSettings& settings, const SelectionList& list, const DeviceCatalogue& catalogue,
-                          CurrentDevice& current) {
-  if (settings.savedSelectionPos > catalogue.catalogueCount) settings.savedSelectionPos = 0;
-  int32_t pos = settings.savedSelectionPos;
-  // Past the end of the list (or before it) there is no entry to show.
-  if (pos < 0 || pos >= list.selectionCount) pos = 0;
-  int32_t index = list.entries[static_cast<size_t>(pos)];
-  if (index < 0 || index >= catalogue.catalogueCount) index = 0;
-  current.selectionPos = pos;
-  current.catalogueIndex = index;
-  current.device = catalogue.entries[static_cast<size_t>(index)];
-}
-
 }  // namespace zapvane

@@ -1,5 +1,5 @@
 // The selection list: the devices the skin's previous/next buttons step
-// through, its file, and the choice of the device shown at start-up.
+// through, and its file.
 //
 // Threads: window thread only.
 #pragma once
@@ -10,9 +10,8 @@
 #include <vector>
 
 #include "catalogue/device_catalogue.h"
-#include "storage/ir_settings.h"
 #include "storage/selection_format.h"
-#include "storage/status.h"
+#include "platform/status.h"
 
 namespace zapvane {
 
@@ -37,11 +36,5 @@ std::vector<uint8_t> selectionBytes(const SelectionList& list);
 // A missing file is an empty list.
 SelectionLoad loadSelection(SelectionList& list, const std::string& path, int32_t catalogueCount);
 Status saveSelection(const SelectionList& list, const std::string& path);
-
-// Shows the device at the saved position of the list; a position outside
-// the list falls back to position 0 (an empty list shows catalogue entry 0).
-// The settings file is not rewritten.
-void restoreCurrentDevice(IrSettings& settings, const SelectionList& list, const DeviceCatalogue& catalogue,
-                          CurrentDevice& current);
 
 }  // namespace zapvane

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "storage/ir_settings.h"
-#include "storage/status.h"
+#include "catalogue/ir_settings.h"
+#include "platform/status.h"
 
 namespace zapvane {
 

@@ -10,8 +10,8 @@
 
 #include "catalogue/device_catalogue.h"
 #include "platform/messages.h"
-#include "storage/status.h"
-#include "storage/user_device_buffers.h"
+#include "platform/status.h"
+#include "catalogue/user_device_buffers.h"
 #include "storage/user_devices_format.h"
 
 namespace zapvane {

@@ -1,5 +1,6 @@
 #include "ui/about_dialog.h"
 
+#include "app/version.h"
 #include "ui/qt_resources.h"
 
 #include <QFontMetrics>
@@ -23,7 +24,7 @@ AboutDialog::AboutDialog(QWidget* owner)
   const int side = std::min(iconRect.width(), iconRect.height()) >= 32 ? 32 : 16;
   icon->setPixmap(programIcon().pixmap(side, side));
 
-  auto* name = new QLabel(QStringLiteral("Zapvane 1.2"), this);
+  auto* name = new QLabel(QStringLiteral("Zapvane ") + QString::fromUtf8(kShortVersion), this);
   name->setObjectName(QStringLiteral("name"));
   QRect nameRect = fromDialogUnits(metrics, 27, 4, 81, 8);
   nameRect.setHeight(std::max(nameRect.height(), metrics.height()));

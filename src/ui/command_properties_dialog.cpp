@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "learn/user_devices.h"
+#include "app/user_device_actions.h"
 
 namespace zapvane {
 
@@ -44,7 +44,7 @@ CommandPropertiesDialog::CommandPropertiesDialog(const DialogContext& context)
 }
 
 void CommandPropertiesDialog::storeName() {
-  nameCommand(context_.app.core, name_->text().toStdU16String());
+  nameCommand(context_.remote, name_->text().toStdU16String());
   accept();
 }
 

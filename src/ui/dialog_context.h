@@ -6,14 +6,14 @@
 
 #include <QWidget>
 
-#include "ui/remote_app.h"
-#include "ui/window_services.h"
+#include "app/remote.h"
+#include "app/window_services.h"
 
 namespace zapvane {
 
 struct DialogContext {
   QWidget* owner;
-  RemoteApp& app;
+  Remote& remote;
   WindowServices& window;
 };
 

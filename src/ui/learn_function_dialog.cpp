@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "learn/user_devices.h"
-#include "ui/learning_actions.h"
+#include "app/user_device_actions.h"
+#include "app/learning_actions.h"
 
 namespace zapvane {
 
@@ -46,7 +46,7 @@ LearnFunctionDialog::LearnFunctionDialog(const DialogContext& context)
     : QDialog(context.owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), context_(context) {
   setObjectName(QStringLiteral("learnFunction"));
   setWindowTitle(QStringLiteral("Learn function"));
-  enterLearningMode(context_.app.core);
+  enterLearningMode(context_.remote);
   const int width = QFontMetrics(font()).averageCharWidth() * kTextWidthChars;
 
   auto* layout = new QVBoxLayout(this);
@@ -71,14 +71,13 @@ LearnFunctionDialog::LearnFunctionDialog(const DialogContext& context)
 }
 
 void LearnFunctionDialog::startLearn() {
-  enterLearningMode(context_.app.core);
+  enterLearningMode(context_.remote);
   context_.window.updateMenuStates();
   accept();
 }
 
 void LearnFunctionDialog::endLearningNow() {
-  RemoteApp& app = context_.app;
-  endLearning(app.core, app.files, app.problems);
+  endLearning(context_.remote);
   context_.window.updateMenuStates();
   // Outside learning mode the skin follows the selection again (a bare one
   // when it is empty), and a new device is now its last entry.

@@ -4,11 +4,12 @@
 #include <optional>
 #include <string>
 
+#include "app/remote.h"
+#include "app/version.h"
 #include "platform/data_dir.h"
-#include "platform/ports_config.h"
+#include "platform/real_platform.h"
 #include "ui/main_window.h"
 #include "ui/qt_beeper.h"
-#include "ui/remote_app.h"
 #include "ui/screen_saver_inhibitor.h"
 #include "ui/single_instance.h"
 
@@ -42,7 +43,7 @@ Options parseOptions(int argc, char** argv) {
       std::cout << kUsage;
       options.exitNow = 0;
     } else if (arg == "--version") {
-      std::cout << "zapvane 0.1.0\n";
+      std::cout << "zapvane " << zapvane::kVersion << "\n";
       options.exitNow = 0;
     } else if (arg == "--data-dir" && i + 1 < argc) {
       options.dataDir = argv[++i];
@@ -70,14 +71,12 @@ int main(int argc, char** argv) {
 
   using namespace zapvane;
   const DataFiles files = DataFiles::in(resolveDataDir(options.dataDir));
-  MonotonicCounter counter;
-  ConfiguredPortOpener opener(loadPortsConfig(files.portsConfig), counter, files.simLog);
-  RealSleeper sleeper;
-  RealThreadPriority priority;
+  RealPlatform platform;
   QtBeeper beeper;
-  RemoteApp remote(files, {counter, opener, sleeper, priority, beeper}, std::cerr);
+  platform.useBeeper(beeper);
   ScreenSaverInhibitor inhibitor;
-  remote.idle.inhibit = [&inhibitor](bool on) { inhibitor.set(on); };
+  platform.idle().inhibit = [&inhibitor](bool on) { inhibitor.set(on); };
+  Remote remote(platform, files, std::cerr);
   remote.start();
 
   MainWindow window(remote);

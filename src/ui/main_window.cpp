@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QThread>
 
-#include "storage/user_device_buffers.h"
+#include "catalogue/user_device_buffers.h"
 #include "ui/dialog_context.h"
 #include "ui/qt_resources.h"
 
@@ -26,18 +26,15 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
 
 }  // namespace
 
-MainWindow::MainWindow(RemoteApp& app)
-    : app_(app),
-      controller_({app.core, app.port, app.worker, app.learnWorker, app.idle, app.files, app.problems, *this}),
-      skin_(new SkinWidget(this)) {
+MainWindow::MainWindow(Remote& remote) : remote_(remote), skin_(new SkinWidget(this)) {
   setWindowTitle(QStringLiteral("Zapvane"));
   setObjectName(QStringLiteral("Zapvane"));
   setWindowIcon(programIcon());
   setCentralWidget(skin_);
-  skin_->setController(&controller_);
+  skin_->setRemote(&remote_);
   presentMessage = [this](const Message& message) { showMessageBox(message); };
   presentDialog = [this](DialogId dialog) {
-    const DialogContext context{this, app_, *this};
+    const DialogContext context{this, remote_, *this};
     switch (dialog) {
       case DialogId::about:
       case DialogId::selectDevices:
@@ -50,9 +47,7 @@ MainWindow::MainWindow(RemoteApp& app)
   buildMenus();
   updateMenuStates();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
-  app_.messages.attach(this);
-  app_.problems.attachWindow(this);
-  app_.learnWindow.attach(&learnReports_);
+  remote_.attachWindow(this, &learnReports_);
 }
 
 void MainWindow::onWindowThread(const std::function<void()>& work) {
@@ -71,40 +66,40 @@ void MainWindow::LearnReports::repaintNow() {
   window_.onWindowThread([this] { window_.repaintNow(); });
 }
 
-void MainWindow::LearnReports::command(int32_t id) {
-  window_.onWindowThread([this, id] { window_.controller_.command(id); });
+void MainWindow::LearnReports::report(LearnReport report) {
+  const MenuCommand command =
+      report == LearnReport::nameCommand ? MenuCommand::nameCommand : MenuCommand::learnDialog;
+  window_.onWindowThread([this, command] { window_.remote_.command(command); });
 }
 
 MainWindow::~MainWindow() {
-  if (!shutDown_) controller_.shutdown();
-  app_.learnWindow.attach(nullptr);
-  app_.messages.attach(nullptr);
-  app_.problems.attachWindow(nullptr);
+  if (!shutDown_) remote_.shutdown();
+  remote_.attachWindow(nullptr, nullptr);
 }
 
 void MainWindow::buildMenus() {
-  auto add = [this](QMenu* menu, const char* text, int32_t command) {
+  auto add = [this](QMenu* menu, const char* text, MenuCommand command) {
     QAction* action = menu->addAction(QString::fromUtf8(text));
-    connect(action, &QAction::triggered, this, [this, command] { controller_.command(command); });
+    connect(action, &QAction::triggered, this, [this, command] { remote_.command(command); });
     actions_[command] = action;
     return action;
   };
   QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
-  add(options, "Select devices", cmdSelectDevices);
+  add(options, "Select devices", MenuCommand::selectDevices);
   options->addSeparator();
-  add(options, "Setup IR port", cmdSetupIrPort);
+  add(options, "Setup IR port", MenuCommand::setupIrPort);
   options->addSeparator();
-  add(options, "Sound", cmdSound)->setCheckable(true);
+  add(options, "Sound", MenuCommand::sound)->setCheckable(true);
   options->addSeparator();
-  add(options, "Exit", cmdExit);
+  add(options, "Exit", MenuCommand::exit);
   QMenu* learn = menuBar()->addMenu(QStringLiteral("Learn!"));
-  add(learn, "Start learn", cmdStartLearn);
-  add(learn, "Stop learn", cmdStopLearn);
+  add(learn, "Start learn", MenuCommand::startLearn);
+  add(learn, "Stop learn", MenuCommand::stopLearn);
   QMenu* info = menuBar()->addMenu(QStringLiteral("Info"));
-  add(info, "About", cmdAbout);
+  add(info, "About", MenuCommand::about);
 }
 
-QAction* MainWindow::action(int32_t command) const {
+QAction* MainWindow::action(MenuCommand command) const {
   const auto found = actions_.find(command);
   return found == actions_.end() ? nullptr : found->second;
 }
@@ -122,7 +117,7 @@ void MainWindow::showMessageBox(const Message& message) {
 }
 
 void MainWindow::invertHotSpot(int32_t result) {
-  const SkinView view = controller_.skinView();
+  const SkinView view = remote_.skinView();
   const WindowRect r = hotSpotWindowRect(*view.layout, result);
   skin_->invert(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
 }
@@ -130,10 +125,10 @@ void MainWindow::invertHotSpot(int32_t result) {
 void MainWindow::repaintNow() { skin_->repaintNow(); }
 
 void MainWindow::updateMenuStates() {
-  const bool learning = app_.core.learning.learningMode;
-  actions_[cmdSound]->setChecked(app_.core.settings.soundOn == 1);
-  actions_[cmdStartLearn]->setEnabled(!learning);
-  actions_[cmdStopLearn]->setEnabled(learning);
+  const bool learning = remote_.learning.learningMode;
+  actions_[MenuCommand::sound]->setChecked(remote_.settings.soundOn == 1);
+  actions_[MenuCommand::startLearn]->setEnabled(!learning);
+  actions_[MenuCommand::stopLearn]->setEnabled(learning);
 }
 
 void MainWindow::runDialog(DialogId dialog) { presentDialog(dialog); }
@@ -147,7 +142,7 @@ void MainWindow::destroyWindow() { close(); }
 void MainWindow::closeEvent(QCloseEvent* event) {
   // Learned signals live only in memory until End learning saves them: the
   // close box is refused in learning mode like Exit.
-  if (app_.core.learning.learningMode) {
+  if (remote_.learning.learningMode) {
     show(learningRefusal());
     event->ignore();
     return;
@@ -155,13 +150,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // While auto adjust runs every command is ignored, and the worker may be
   // about to show its last message on this thread: waiting for it here
   // would hang both. The next tap ends auto adjust.
-  if (app_.core.autoAdjustActive) {
+  if (remote_.autoAdjustActive) {
     event->ignore();
     return;
   }
   if (!shutDown_) {
     shutDown_ = true;
-    controller_.shutdown();
+    remote_.shutdown();
   }
   event->accept();
 }

@@ -11,10 +11,10 @@
 #include <functional>
 #include <map>
 
-#include "ui/remote_app.h"
-#include "ui/remote_controller.h"
+#include "app/pen_and_menu.h"
+#include "app/remote.h"
 #include "ui/skin_widget.h"
-#include "ui/window_services.h"
+#include "app/window_services.h"
 
 namespace zapvane {
 
@@ -22,7 +22,7 @@ class MainWindow final : public QMainWindow, public WindowServices {
   Q_OBJECT
 
  public:
-  explicit MainWindow(RemoteApp& app);
+  explicit MainWindow(Remote& remote);
   ~MainWindow() override;
 
   using QMainWindow::show;  // the window's own show(), beside the message one
@@ -40,9 +40,8 @@ class MainWindow final : public QMainWindow, public WindowServices {
   std::function<void(const Message&)> presentMessage;
   std::function<void(DialogId)> presentDialog;
 
-  RemoteController& controller() { return controller_; }
   SkinWidget& skin() { return *skin_; }
-  QAction* action(int32_t command) const;
+  QAction* action(MenuCommand command) const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -58,18 +57,17 @@ class MainWindow final : public QMainWindow, public WindowServices {
     explicit LearnReports(MainWindow& window) : window_(window) {}
     void updateMenuStates() override;
     void repaintNow() override;
-    void command(int32_t id) override;
+    void report(LearnReport report) override;
 
    private:
     MainWindow& window_;
   };
   void onWindowThread(const std::function<void()>& work);
 
-  RemoteApp& app_;
-  RemoteController controller_;
+  Remote& remote_;
   LearnReports learnReports_{*this};
   SkinWidget* skin_;
-  std::map<int32_t, QAction*> actions_;
+  std::map<MenuCommand, QAction*> actions_;
   bool shutDown_ = false;
 };
 

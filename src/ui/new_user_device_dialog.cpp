@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "learn/user_devices.h"
-#include "ui/learning_actions.h"
+#include "app/user_device_actions.h"
+#include "app/learning_actions.h"
 
 namespace zapvane {
 
@@ -56,7 +56,7 @@ NewUserDeviceDialog::NewUserDeviceDialog(const DialogContext& context)
 }
 
 void NewUserDeviceDialog::create() {
-  const CreateResult result = createUserDevice(context_.app.core, name_->text().toStdU16String(), type_->currentIndex());
+  const CreateResult result = createUserDevice(context_.remote, name_->text().toStdU16String(), type_->currentIndex());
   if (result != CreateResult::created) {
     context_.window.show(createRefusal(result));
     return;
@@ -65,7 +65,7 @@ void NewUserDeviceDialog::create() {
 }
 
 void NewUserDeviceDialog::reject() {
-  cancelNaming(context_.app.core);
+  cancelNaming(context_.remote);
   QDialog::reject();
 }
 

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "learn/user_devices.h"
-#include "ui/learning_actions.h"
+#include "app/user_device_actions.h"
+#include "app/learning_actions.h"
 
 namespace zapvane {
 
@@ -23,7 +23,7 @@ RenameDialog::RenameDialog(const DialogContext& context, int32_t device)
                                  Qt::WindowCloseButtonHint),
       context_(context),
       device_(device),
-      name_(new QLineEdit(QString::fromStdU16String(userDeviceName(context.app.core.catalogue, device)), this)) {
+      name_(new QLineEdit(QString::fromStdU16String(userDeviceName(context.remote.catalogue, device)), this)) {
   setObjectName(QStringLiteral("rename"));
   setWindowTitle(QStringLiteral("Name"));
   const QFontMetrics metrics(font());
@@ -48,7 +48,7 @@ RenameDialog::RenameDialog(const DialogContext& context, int32_t device)
 }
 
 void RenameDialog::rename() {
-  if (!renameUserDevice(context_.app.core, device_, name_->text().toStdU16String())) {
+  if (!renameUserDevice(context_.remote, device_, name_->text().toStdU16String())) {
     context_.window.show(createRefusal(CreateResult::emptyName));
     return;
   }
@@ -56,7 +56,7 @@ void RenameDialog::rename() {
 }
 
 void RenameDialog::reject() {
-  cancelNaming(context_.app.core);
+  cancelNaming(context_.remote);
   QDialog::reject();
 }
 

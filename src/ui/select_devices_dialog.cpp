@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "ui/qt_resources.h"
-#include "ui/settings_actions.h"
+#include "app/settings_actions.h"
 
 namespace zapvane {
 
@@ -23,7 +23,7 @@ SelectDevicesDialog::SelectDevicesDialog(const DialogContext& context)
   list_->setSelectionMode(QAbstractItemView::MultiSelection);
   list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  const RemoteCore& core = context_.app.core;
+  const Remote& core = context_.remote;
   for (const std::string& text : deviceListTexts(core.catalogue)) list_->addItem(QString::fromStdString(text));
   // Wide enough for every built-in name at the desktop's font; a long user
   // device name may still be cut short.
@@ -50,7 +50,7 @@ void SelectDevicesDialog::storeSelection() {
   for (int row = 0; row < list_->count(); ++row) {
     if (list_->item(row)->isSelected()) rows.push_back(row);
   }
-  applyDeviceSelection(context_.app.core, std::move(rows), context_.app.files, context_.app.problems);
+  applyDeviceSelection(context_.remote, std::move(rows));
   accept();
 }
 

@@ -6,9 +6,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "ir/auto_adjust.h"
+#include "app/auto_adjust_actions.h"
 #include "ui/qt_resources.h"
-#include "ui/settings_actions.h"
+#include "app/settings_actions.h"
 
 namespace zapvane {
 
@@ -42,7 +42,7 @@ SetupIrPortDialog::SetupIrPortDialog(const DialogContext& context)
       context_(context) {
   setWindowTitle(QStringLiteral("Setup IR port"));
   const QFontMetrics metrics(font());
-  const SetupValues initial = setupInitialValues(context_.app.core);
+  const SetupValues initial = setupInitialValues(context_.remote);
 
   // Made in the order the keyboard visits them: the focus starts on OK.
   ok_ = new QPushButton(QStringLiteral("OK"), this);
@@ -100,15 +100,13 @@ SetupIrPortDialog::SetupIrPortDialog(const DialogContext& context)
 }
 
 void SetupIrPortDialog::storeSetup() {
-  RemoteApp& app = context_.app;
-  applySetupOk(app.core, {port_->currentIndex(), {space_->value(), mark_->value()}}, app.files, app.problems);
+  applySetupOk(context_.remote, {port_->currentIndex(), {space_->value(), mark_->value()}});
   accept();
 }
 
 void SetupIrPortDialog::restoreDefaults() {
-  RemoteApp& app = context_.app;
-  applySetupDefault(app.core, app.files, app.problems);
-  const AdjustmentPair stored = currentKindAdjustments(app.core);
+  applySetupDefault(context_.remote);
+  const AdjustmentPair stored = currentKindAdjustments(context_.remote);
   setRange(space_, kAdjustSliderRange);
   setRange(mark_, kMarkRangeAfterDefault);
   space_->setValue(stored.space);
@@ -117,7 +115,7 @@ void SetupIrPortDialog::restoreDefaults() {
 
 void SetupIrPortDialog::startAutoAdjust() {
   // The port and slider positions are not taken over: only OK stores them.
-  armAutoAdjust(context_.app.core, context_.app.idle, context_.window);
+  armAutoAdjust(context_.remote, context_.window);
   accept();
 }
 

@@ -71,8 +71,8 @@ void SkinWidget::repaintNow() {
 void SkinWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), kBackground);
-  if (controller_ == nullptr) return;
-  const SkinView view = controller_->skinView();
+  if (remote_ == nullptr) return;
+  const SkinView view = remote_->skinView();
   painter.drawImage(0, kYOffset, skins_[static_cast<size_t>(view.picture)]);
 
   if (view.showName) {
@@ -98,14 +98,14 @@ void SkinWidget::paintEvent(QPaintEvent*) {
 }
 
 void SkinWidget::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || controller_ == nullptr) return;
+  if (event->button() != Qt::LeftButton || remote_ == nullptr) return;
   const QPoint at = event->position().toPoint();
-  controller_->penDown(clampedCoordinate(at.x()), clampedCoordinate(at.y()));
+  remote_->penDown(clampedCoordinate(at.x()), clampedCoordinate(at.y()));
 }
 
 void SkinWidget::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || controller_ == nullptr) return;
-  controller_->penUp();
+  if (event->button() != Qt::LeftButton || remote_ == nullptr) return;
+  remote_->penUp();
 }
 
 }  // namespace zapvane

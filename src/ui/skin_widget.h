@@ -13,7 +13,8 @@
 #include <functional>
 #include <vector>
 
-#include "ui/remote_controller.h"
+#include "app/pen_and_menu.h"
+#include "app/remote.h"
 
 namespace zapvane {
 
@@ -23,7 +24,7 @@ class SkinWidget final : public QWidget {
  public:
   explicit SkinWidget(QWidget* parent = nullptr);
 
-  void setController(RemoteController* controller) { controller_ = controller; }
+  void setRemote(Remote* remote) { remote_ = remote; }
   // Toggles the inversion of a window rectangle, and shows it at once.
   void invert(const QRect& rect);
   // Drops every inversion and redraws the whole skin at once.
@@ -36,7 +37,7 @@ class SkinWidget final : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  RemoteController* controller_ = nullptr;
+  Remote* remote_ = nullptr;
   std::array<QImage, 3> skins_;
   QFont nameFont_;
   std::vector<QRect> inverted_;

@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/learning_actions.h"
+#include "app/learning_actions.h"
 #include "ui/new_user_device_dialog.h"
-#include "ui/remote_controller.h"
+#include "app/pen_and_menu.h"
 #include "ui/rename_dialog.h"
 
 namespace zapvane {
@@ -30,7 +30,7 @@ UserDevicesDialog::UserDevicesDialog(const DialogContext& context)
 
   list_->setObjectName(QStringLiteral("devices"));
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
-  for (const std::u16string& name : userDeviceNames(context_.app.core.catalogue)) {
+  for (const std::u16string& name : userDeviceNames(context_.remote.catalogue)) {
     list_->addItem(QString::fromStdU16String(name));
   }
   list_->setFixedSize(metrics.averageCharWidth() * kListWidthChars,
@@ -53,7 +53,7 @@ UserDevicesDialog::UserDevicesDialog(const DialogContext& context)
 }
 
 void UserDevicesDialog::addNew() {
-  const ListOutcome outcome = addNewDevice(context_.app.core, [this] {
+  const ListOutcome outcome = addNewDevice(context_.remote, [this] {
     NewUserDeviceDialog naming(childContext());
     naming.exec();
   });
@@ -63,7 +63,7 @@ void UserDevicesDialog::addNew() {
 void UserDevicesDialog::modify() {
   const QList<QListWidgetItem*> selected = list_->selectedItems();
   const int32_t row = selected.isEmpty() ? -1 : list_->row(selected.front());
-  const ListOutcome outcome = modifyDevice(context_.app.core, row, [this, row] {
+  const ListOutcome outcome = modifyDevice(context_.remote, row, [this, row] {
     RenameDialog naming(childContext(), row);
     naming.exec();
   });
@@ -75,9 +75,9 @@ void UserDevicesDialog::modify() {
 }
 
 void UserDevicesDialog::learnEditedDevice() {
-  // Command 20 is the one a finished capture reports too: it shows the
-  // edited device and runs Learn function, while the list waits behind it.
-  context_.app.learnWindow.command(cmdLearnDialog);
+  // The command a finished capture reports too: it shows the edited device
+  // and runs Learn function, while the list waits behind it.
+  context_.remote.command(MenuCommand::learnDialog);
   accept();
 }
 

@@ -26,7 +26,7 @@ class UserDevicesDialog final : public QDialog {
   void modify();
   void learnEditedDevice();
   // The naming dialogs are owned by the list.
-  DialogContext childContext() { return {this, context_.app, context_.window}; }
+  DialogContext childContext() { return {this, context_.remote, context_.window}; }
 
   DialogContext context_;
   QListWidget* list_;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "catalogue/device_catalogue.h"
-#include "core/remote_core.h"
+#include "app/remote.h"
 
 namespace zapvane {
 namespace {

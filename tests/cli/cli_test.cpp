@@ -9,7 +9,7 @@
 #include <regex>
 #include <sstream>
 
-#include "core/remote_core.h"
+#include "app/remote.h"
 #include "storage/user_devices_file.h"
 #include "support/test_folder.h"
 

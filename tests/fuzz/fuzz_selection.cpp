@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/remote_core.h"
+#include "app/remote.h"
 #include "storage/selection_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

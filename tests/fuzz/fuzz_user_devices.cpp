@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/remote_core.h"
+#include "app/remote.h"
 #include "storage/user_devices_file.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/remote_core.h"
+#include "app/remote.h"
 #include "storage/selection_file.h"
 #include "storage/settings_file.h"
 #include "storage/user_devices_file.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "core/remote_core.h"
+#include "app/remote.h"
 #include "ir/frame_encoder.h"
 #include "ir/frame_recorder.h"
 #include "ir/ir_port.h"

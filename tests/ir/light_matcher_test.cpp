@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/remote_core.h"
+#include "app/remote.h"
 #include "ir/frame_encoder.h"
 #include "ir/frame_primitives.h"
 #include "support/fakes.h"

@@ -6,7 +6,7 @@
 
 #include <tuple>
 
-#include "core/remote_core.h"
+#include "app/remote.h"
 #include "platform/virtual_counter.h"
 
 namespace zapvane {

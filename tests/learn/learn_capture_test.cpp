@@ -11,7 +11,7 @@
 #include "ir/frame_encoder.h"
 #include "ir/frame_primitives.h"
 #include "ir/light_matcher.h"
-#include "learn/user_devices.h"
+#include "app/user_device_actions.h"
 #include "support/fakes.h"
 
 namespace zapvane {

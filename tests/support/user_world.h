@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "catalogue/device_catalogue.h"
-#include "storage/user_device_buffers.h"
+#include "catalogue/user_device_buffers.h"
 
 namespace zapvane::testing {
 

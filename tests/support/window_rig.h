@@ -1,6 +1,6 @@
 // One Zapvane window for an offscreen test: a fresh data folder, the remote
-// started on a virtual counter and a recording simulated port, the window
-// made after the core as the program does, and its message boxes recorded.
+// started on a virtual platform (clock, recording simulated port), the window
+// made after the remote as the program does, and its message boxes recorded.
 // The sleeper type says how the transmit worker pauses: really (the test
 // thread acts meanwhile) or on the virtual clock (whole timelines at once).
 #pragma once
@@ -15,7 +15,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "learn/user_devices.h"
+#include "app/user_device_actions.h"
+#include "platform/virtual_platform.h"
 #include "support/fakes.h"
 #include "ui/main_window.h"
 
@@ -59,25 +60,29 @@ struct WindowRig {
     std::filesystem::remove_all(dir);
     return DataFiles::in(dir.string());
   }
-  // The program starts the core before it makes the window.
-  static bool started(RemoteApp& app) {
-    app.start();
+  // The program starts the remote before it makes the window.
+  static bool started(Remote& remote) {
+    remote.start();
     return true;
+  }
+  static VirtualPlatform& machine(VirtualPlatform& platform) {
+    platform.realSleeps = std::is_same_v<WorkerSleeper, RealSleeper>;
+    return platform;
   }
 
   // A user device as an earlier learning left it: in the catalogue, not in
   // learning mode.
   void addUserDevice(const char16_t* name, int32_t skin = kTvSkin) {
-    QCOMPARE(createUserDevice(app.core, name, skin), CreateResult::created);
-    appendUserDevice(app.core.catalogue, app.core.catalogue.userCount - 1);
-    app.core.learning.learningMode = false;
+    QCOMPARE(createUserDevice(remote, name, skin), CreateResult::created);
+    appendUserDevice(remote.catalogue, remote.catalogue.userCount - 1);
+    remote.learning.learningMode = false;
   }
   // Replaces the selection and shows the device at `pos`, as a start-up would.
   void select(std::initializer_list<int32_t> entries, int32_t pos = 0) {
-    app.core.selection = {};
-    for (int32_t e : entries) app.core.selection.entries[static_cast<size_t>(app.core.selection.selectionCount++)] = e;
-    app.core.settings.savedSelectionPos = pos;
-    restoreCurrentDevice(app.core.settings, app.core.selection, app.core.catalogue, app.core.current);
+    remote.selection = {};
+    for (int32_t e : entries) remote.selection.entries[static_cast<size_t>(remote.selection.selectionCount++)] = e;
+    remote.settings.savedSelectionPos = pos;
+    remote.showSavedDevice();
     window.repaintNow();
   }
   static QPoint centreOf(const SkinLayout& layout, int32_t result) {
@@ -92,25 +97,14 @@ struct WindowRig {
   }
 
   DataFiles files;
-  VirtualCounter clock;
-  RecordingSimOpener opener{clock};
-  WorkerSleeper sleeper = makeSleeper();
-  NoThreadPriority priority;
-  CountingBeeper beeper;
+  VirtualPlatform platform;
+  VirtualCounter& clock = machine(platform).clock;
+  VirtualSleeper& sleeper = platform.virtualSleeps;
   std::ostringstream err;
-  RemoteApp app{files, {clock, opener, sleeper, priority, beeper}, err};
-  bool appStarted = started(app);
-  MainWindow window{app};
+  Remote remote{platform, files, err};
+  bool remoteStarted = started(remote);
+  MainWindow window{remote};
   std::vector<Message> messages;
-
- private:
-  WorkerSleeper makeSleeper() {
-    if constexpr (std::is_constructible_v<WorkerSleeper, VirtualCounter&>) {
-      return WorkerSleeper(clock);
-    } else {
-      return WorkerSleeper();
-    }
-  }
 };
 
 }  // namespace zapvane::testing

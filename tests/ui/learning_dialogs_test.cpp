@@ -112,50 +112,49 @@ class LearningDialogsTest : public QObject {
   // One window on a virtual counter and a simulated port, a remote pointed at it.
   struct Rig : testing::WindowRig<RealSleeper> {
     explicit Rig(const char* name) : WindowRig(std::string("zapvane-learning-") + name) {
-      opener.remote = RemoteSignal{{9000, 4500, 560, 1690, 560, 560, 560}, 40'000};
+      platform.remote = RemoteSignal{{9000, 4500, 560, 1690, 560, 560, 560}, 40'000};
     }
     ~Rig() {
       // A capture still listening ends unreported; one reporting back is
       // let finish, its dialogs closed, before the window goes.
-      app.port.captureStop = true;
+      remote.port.captureStop = true;
       QTimer closer;
       QObject::connect(&closer, &QTimer::timeout, &closeModalDialogs);
       closer.start(kPollMs);
       const QDeadlineTimer deadline(kStepTimeoutMs);
-      while (app.learnWorker.running() && !deadline.hasExpired()) QTest::qWait(kPollMs);
-      app.core.learning.learningMode = false;
+      while (remote.learnWorker.running() && !deadline.hasExpired()) QTest::qWait(kPollMs);
+      remote.learning.learningMode = false;
     }
     // Plays the script from Start learn; waits for it, then for the capture
     // that reported into it.
     bool play(Script& script) {
       script.start();
-      window.action(cmdStartLearn)->trigger();
+      window.action(MenuCommand::startLearn)->trigger();
       if (!QTest::qWaitFor([&script] { return script.done(); }, 3 * kStepTimeoutMs)) {
         script.failure = QStringLiteral("the script did not end");
       }
       if (!script.failure.isEmpty()) return false;
-      app.learnWorker.join();
+      remote.learnWorker.join();
       return true;
     }
-    const DeviceProfile& user(int32_t d) const { return app.core.catalogue.userDevices[static_cast<size_t>(d)]; }
+    const DeviceProfile& user(int32_t d) const { return remote.catalogue.userDevices[static_cast<size_t>(d)]; }
     bool learned(int32_t d, int32_t slot) const {
-      return !app.core.buffers.signalRows[static_cast<size_t>(d)][static_cast<size_t>(slot)]->empty();
+      return !remote.buffers.signalRows[static_cast<size_t>(d)][static_cast<size_t>(slot)]->empty();
     }
     QString label(int32_t d, int32_t slot) const {
-      return QString::fromUtf16(app.core.buffers.labelRows[static_cast<size_t>(d)][static_cast<size_t>(slot)]);
+      return QString::fromUtf16(remote.buffers.labelRows[static_cast<size_t>(d)][static_cast<size_t>(slot)]);
     }
     QString lastMessage() const {
       return messages.empty() ? QString()
                               : QString::fromStdString(messages.back().caption + ": " + messages.back().text);
     }
     // The user devices as the next start loads them.
-    std::unique_ptr<RemoteCore> reloaded() const {
-      auto core = std::make_unique<RemoteCore>();
-      startCatalogue(*core);
-      testing::RecordingMessages quiet;
-      loadUserDevices(core->catalogue, core->buffers, files.userDevices, quiet);
-      return core;
+    std::unique_ptr<Remote> reloaded() {
+      auto next = std::make_unique<Remote>(platform, files, reloadLines);
+      next->start();
+      return next;
     }
+    std::ostringstream reloadLines;
   };
 
   // Esc and a close request both leave a dialog without a close box open.
@@ -169,7 +168,7 @@ class LearningDialogsTest : public QObject {
   void newDeviceGoesFromStartLearnThroughACaptureToTheSelection() {
     Rig rig("new");
     rig.select({0, 4});
-    RemoteCore& core = rig.app.core;
+    Remote& core = rig.remote;
     core.learning.editingExisting = true;  // left over from an earlier Modify
     Script script;
     script
@@ -199,8 +198,8 @@ class LearningDialogsTest : public QObject {
             })
         .on("",
             [&](QDialog*) {
-              QVERIFY(!rig.window.action(cmdStartLearn)->isEnabled());
-              QVERIFY(rig.window.action(cmdStopLearn)->isEnabled());
+              QVERIFY(!rig.window.action(MenuCommand::startLearn)->isEnabled());
+              QVERIFY(rig.window.action(MenuCommand::stopLearn)->isEnabled());
               rig.tap(tvLayout, 5);
             })
         .on("learnFunction", [&](QDialog* d) {
@@ -212,8 +211,8 @@ class LearningDialogsTest : public QObject {
 
     const int32_t c = kBuiltInCount;
     QVERIFY(!core.learning.learningMode);
-    QVERIFY(rig.window.action(cmdStartLearn)->isEnabled());
-    QVERIFY(!rig.window.action(cmdStopLearn)->isEnabled());
+    QVERIFY(rig.window.action(MenuCommand::startLearn)->isEnabled());
+    QVERIFY(!rig.window.action(MenuCommand::stopLearn)->isEnabled());
     QCOMPARE(core.catalogue.catalogueCount, c + 1);
     QCOMPARE(core.catalogue.entries[static_cast<size_t>(c)], &rig.user(0));
     const SelectionList& list = core.selection;
@@ -250,7 +249,7 @@ class LearningDialogsTest : public QObject {
       script.on("learnFunction", [&](QDialog* d) { click(d, "startLearn"); })
           .on("", [&rig, spot](QDialog*) { rig.tap(vcrLayout, spot); })
           .on("commandProperties", [&, spot](QDialog* d) {
-            slots.emplace_back(rig.app.core.learning.learnSlot, rig.app.core.learning.labelSlot);
+            slots.emplace_back(rig.remote.learning.learnSlot, rig.remote.learning.labelSlot);
             type(d, QString::fromUtf8(names[spot - 13]));
             click(d, "ok");
           });
@@ -283,12 +282,12 @@ class LearningDialogsTest : public QObject {
               d->reject();  // the close box
             })
         .on("userDevices", [&](QDialog* d) {
-          QVERIFY(!rig.app.core.learning.learningMode);
+          QVERIFY(!rig.remote.learning.learningMode);
           QCOMPARE(child<QListWidget>(d, "devices")->count(), kMaxUserDevices);
           d->reject();
         });
     QVERIFY2(rig.play(script), qPrintable(script.failure));
-    QCOMPARE(rig.app.core.catalogue.userCount, kMaxUserDevices);
+    QCOMPARE(rig.remote.catalogue.userCount, kMaxUserDevices);
   }
 
   // Modify without a row is refused and a cancelled Rename gives the edited
@@ -299,7 +298,7 @@ class LearningDialogsTest : public QObject {
     rig.addUserDevice(u"Hi-fi", kVcrSkin);
     rig.addUserDevice(u"Den TV", kTvSkin);
     rig.select({0, kBuiltInCount + 1});
-    RemoteCore& core = rig.app.core;
+    Remote& core = rig.remote;
     core.learning.editedUserDevice = 1;
     int32_t learnSlot = -1, labelSlot = -1;
     Script script;
@@ -363,8 +362,8 @@ class LearningDialogsTest : public QObject {
 
   void learnFunctionShowsItsStepsAndCannotBeDismissed() {
     Rig rig("texts");
-    LearnFunctionDialog dialog({&rig.window, rig.app, rig.window});
-    QVERIFY(rig.app.core.learning.learningMode);  // opening it is enough
+    LearnFunctionDialog dialog({&rig.window, rig.remote, rig.window});
+    QVERIFY(rig.remote.learning.learningMode);  // opening it is enough
     dialog.show();
     QVERIFY(survivesEscapeAndClose(&dialog));
     QCOMPARE(texts(&dialog),

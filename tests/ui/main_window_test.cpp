@@ -50,9 +50,9 @@ class MainWindowTest : public QObject {
 
     rig.release(two);
     QCOMPARE(rig.face(), before);
-    QVERIFY(!rig.app.core.pen.buttonHeld);
-    rig.app.worker.join();
-    QVERIFY(!rig.opener.frames.empty());
+    QVERIFY(!rig.remote.pen.buttonHeld);
+    rig.remote.worker.join();
+    QVERIFY(!rig.platform.frames.empty());
   }
 
   void deviceButtonsSwitchTheSkin() {
@@ -60,10 +60,10 @@ class MainWindowTest : public QObject {
     rig.select({0, 4, 37});
     rig.press(rig.centreOf(tvLayout, kHitPreviousDevice));
     rig.release(rig.centreOf(tvLayout, kHitPreviousDevice));
-    QCOMPARE(rig.app.core.current.catalogueIndex.load(), 37);
+    QCOMPARE(rig.remote.current.catalogueIndex.load(), 37);
     screenshot(rig.window, "vcr-skin.png");
     rig.press(rig.centreOf(vcrLayout, kHitNextDevice));
-    QCOMPARE(rig.app.core.current.catalogueIndex.load(), 0);
+    QCOMPARE(rig.remote.current.catalogueIndex.load(), 0);
     screenshot(rig.window, "tv-skin.png");
   }
 
@@ -71,7 +71,7 @@ class MainWindowTest : public QObject {
     Rig rig("shift");
     rig.select({0, 4});
     rig.press(rig.centreOf(tvLayout, kHitShiftToggle));
-    QVERIFY(rig.app.core.pen.shiftPage);
+    QVERIFY(rig.remote.pen.shiftPage);
     auto yellowIn = [&](int32_t slot) {
       const QImage face = rig.face();
       return pixelsIn(rect(labelRect(slot)), [&](int x, int y) {
@@ -89,27 +89,27 @@ class MainWindowTest : public QObject {
   void menusFollowTheSoundAndRefuseInLearningMode() {
     Rig rig("menus");
     rig.select({0});
-    QVERIFY(rig.window.action(cmdSound)->isChecked());
-    rig.window.action(cmdSound)->trigger();
-    QVERIFY(!rig.window.action(cmdSound)->isChecked());
-    QCOMPARE(rig.app.core.settings.soundOn.load(), 0);
+    QVERIFY(rig.window.action(MenuCommand::sound)->isChecked());
+    rig.window.action(MenuCommand::sound)->trigger();
+    QVERIFY(!rig.window.action(MenuCommand::sound)->isChecked());
+    QCOMPARE(rig.remote.settings.soundOn.load(), 0);
 
-    rig.app.core.learning.learningMode = true;
+    rig.remote.learning.learningMode = true;
     rig.window.updateMenuStates();
-    QVERIFY(!rig.window.action(cmdStartLearn)->isEnabled());
-    QVERIFY(rig.window.action(cmdStopLearn)->isEnabled());
-    for (int32_t id : {cmdAbout, cmdSelectDevices, cmdSetupIrPort, cmdSound, cmdExit}) rig.window.action(id)->trigger();
+    QVERIFY(!rig.window.action(MenuCommand::startLearn)->isEnabled());
+    QVERIFY(rig.window.action(MenuCommand::stopLearn)->isEnabled());
+    for (MenuCommand id : {MenuCommand::about, MenuCommand::selectDevices, MenuCommand::setupIrPort, MenuCommand::sound, MenuCommand::exit}) rig.window.action(id)->trigger();
     QVERIFY(!rig.window.close());  // the close box too
     QCOMPARE(rig.messages.size(), size_t{6});
     for (const Message& m : rig.messages) {
       QCOMPARE(QString::fromStdString(m.caption), QStringLiteral("Learning Mode"));
       QCOMPARE(m.icon, MessageIcon::stop);
     }
-    rig.app.core.learning.learningMode = false;
-    rig.app.core.autoAdjustActive = true;  // refused too, without a word
+    rig.remote.learning.learningMode = false;
+    rig.remote.autoAdjustActive = true;  // refused too, without a word
     QVERIFY(!rig.window.close());
     QCOMPARE(rig.messages.size(), size_t{6});
-    rig.app.core.autoAdjustActive = false;
+    rig.remote.autoAdjustActive = false;
   }
 
   void emptySelectionShowsTheBareSkin() {

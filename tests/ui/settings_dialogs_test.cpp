@@ -19,7 +19,7 @@
 #include <map>
 #include <thread>
 
-#include "ir/auto_adjust.h"
+#include "app/auto_adjust_actions.h"
 #include "storage/settings_file.h"
 #include "support/window_rig.h"
 #include "ui/about_dialog.h"
@@ -68,7 +68,7 @@ struct Rig : testing::WindowRig<VirtualSleeper> {
   }
   // Runs `act` on the modal dialog `command` opens, then closes it if `act`
   // left it open, so a failing check cannot leave exec() waiting.
-  void run(int32_t command, std::function<void(QDialog&)> act) {
+  void run(MenuCommand command, std::function<void(QDialog&)> act) {
     openedTitle.clear();
     QTimer::singleShot(0, &window, [this, act] {
       auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -80,7 +80,7 @@ struct Rig : testing::WindowRig<VirtualSleeper> {
     window.action(command)->trigger();
   }
 
-  DialogContext context{&window, app, window};
+  DialogContext context{&window, remote, window};
   QString openedTitle;
 };
 
@@ -96,13 +96,13 @@ Pair tapAfter(Rig& rig, double seconds) {
     while (!resume) std::this_thread::yield();
   };
   rig.tap(1);
-  const bool repeating = rig.app.core.pen.buttonHeld && QTest::qWaitFor([&] { return reached.load(); }, 30000);
-  const DeviceProfile& device = *rig.app.core.current.device.load();
+  const bool repeating = rig.remote.pen.buttonHeld && QTest::qWaitFor([&] { return reached.load(); }, 30000);
+  const DeviceProfile& device = *rig.remote.current.device.load();
   const Pair inForce{device.spaceAdjust, device.markAdjust};
   if (repeating) rig.tap(kHitShiftToggle);
-  rig.app.core.pen.buttonHeld = false;
+  rig.remote.pen.buttonHeld = false;
   resume = true;
-  rig.app.worker.join();
+  rig.remote.worker.join();
   rig.sleeper.afterSleep = nullptr;
   return repeating ? inForce : Pair(99, 99);
 }
@@ -129,16 +129,16 @@ class SettingsDialogsTest : public QObject {
     for (int row : {3, 12, 38, 5, 0, 7, 12, 7}) tapRow(list, row);  // a second tap takes an entry back
     QCOMPARE(selectedRows(list), (std::vector<int>{0, 5, 12}));
     child<QPushButton>(&dialog, "ok")->click();
-    QCOMPARE(rig.app.core.selection.selectionCount, 3);
-    QCOMPARE(rig.app.core.selection.entries[1], 5);
+    QCOMPARE(rig.remote.selection.selectionCount, 3);
+    QCOMPARE(rig.remote.selection.entries[1], 5);
   }
 
   // OK stores the port; Default zeroes the pair at once, leaves the port and
   // narrows the mark slider until the dialog is opened again.
   void setupStoresThePortAndDefaultNarrowsTheMarkSliderUntilReopened() {
     Rig rig("setup");
-    rig.app.core.settings.spaceAdjust = -2;
-    rig.app.core.settings.markAdjust = 1;
+    rig.remote.settings.spaceAdjust = -2;
+    rig.remote.settings.markAdjust = 1;
     rig.select({0});
     SetupIrPortDialog setup(rig.context);
     QCOMPARE(Pair(child<QSlider>(&setup, "space")->value(), child<QSlider>(&setup, "mark")->value()), Pair(-2, 1));
@@ -150,7 +150,7 @@ class SettingsDialogsTest : public QObject {
     child<QPushButton>(&setup, "ok")->click();
     QCOMPARE(rig.storedPortAndPair(), std::make_tuple(2, -2, 1));
 
-    rig.run(cmdSetupIrPort, [](QDialog& d) {
+    rig.run(MenuCommand::setupIrPort, [](QDialog& d) {
       auto* mark = child<QSlider>(&d, "mark");
       QCOMPARE(Pair(mark->minimum(), mark->maximum()), Pair(-5, 5));
       child<QComboBox>(&d, "port")->setCurrentIndex(3);
@@ -162,7 +162,7 @@ class SettingsDialogsTest : public QObject {
       d.close();  // the close box
     });
     QCOMPARE(rig.storedPortAndPair(), std::make_tuple(2, 0, 0));
-    rig.run(cmdSetupIrPort, [](QDialog& d) { QCOMPARE(child<QSlider>(&d, "mark")->minimum(), -5); });
+    rig.run(MenuCommand::setupIrPort, [](QDialog& d) { QCOMPARE(child<QSlider>(&d, "mark")->minimum(), -5); });
     QCOMPARE(rig.openedTitle, QStringLiteral("Setup IR port"));
   }
 
@@ -172,9 +172,9 @@ class SettingsDialogsTest : public QObject {
     rig.window.move(300, 150);  // room on every side: a dialog wider than the window stays centred
     rig.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
-    for (const auto& [command, title] : std::map<int32_t, QString>{{cmdAbout, QStringLiteral("About")},
-                                                                 {cmdSelectDevices, QStringLiteral("Select Devices")},
-                                                                 {cmdSetupIrPort, QStringLiteral("Setup IR port")}}) {
+    for (const auto& [command, title] : std::map<MenuCommand, QString>{{MenuCommand::about, QStringLiteral("About")},
+                                                                 {MenuCommand::selectDevices, QStringLiteral("Select Devices")},
+                                                                 {MenuCommand::setupIrPort, QStringLiteral("Setup IR port")}}) {
       bool ownedAndCentred = false;
       rig.run(command, [&](QDialog& dialog) {
         const QPoint offCentre = dialog.geometry().center() - rig.window.geometry().center();
@@ -203,7 +203,7 @@ class SettingsDialogsTest : public QObject {
     Rig rig("auto");
     rig.select({0});
     const auto before = filesIn(rig.files.dir);
-    rig.run(cmdSetupIrPort, [](QDialog& setup) {
+    rig.run(MenuCommand::setupIrPort, [](QDialog& setup) {
       child<QComboBox>(&setup, "port")->setCurrentIndex(2);
       child<QSlider>(&setup, "space")->setValue(4);
       child<QPushButton>(&setup, "autoAdjust")->click();
@@ -211,27 +211,27 @@ class SettingsDialogsTest : public QObject {
     });
     QCOMPARE(rig.messages.size(), size_t{1});
     QCOMPARE(rig.messages[0].text, autoAdjustInstruction().text);
-    QVERIFY(rig.app.core.autoAdjustActive);
-    QCOMPARE(rig.app.core.settings.port.load() + rig.app.core.settings.spaceAdjust.load(), 0);
+    QVERIFY(rig.remote.autoAdjustActive);
+    QCOMPARE(rig.remote.settings.port.load() + rig.remote.settings.spaceAdjust.load(), 0);
     QVERIFY(filesIn(rig.files.dir) == before);
 
     const Pair reached = tapAfter(rig, 7.6);
     QVERIFY(reached.first < 0 && reached.second == 0);  // a few steps in: space moved, mark not yet
-    QVERIFY(!rig.app.core.autoAdjustActive);
-    QVERIFY(!rig.app.core.pen.shiftPage);  // the ending tap is no SHIFT tap
+    QVERIFY(!rig.remote.autoAdjustActive);
+    QVERIFY(!rig.remote.pen.shiftPage);  // the ending tap is no SHIFT tap
     QCOMPARE(rig.storedPortAndPair(), std::make_tuple(0, reached.first, reached.second));
   }
 
   void exhaustedAutoAdjustShowsIrAdjustingAndChangesNoFile() {
     Rig rig("exhausted");
     rig.select({0});
-    rig.run(cmdSetupIrPort, [](QDialog& setup) { child<QPushButton>(&setup, "autoAdjust")->click(); });
+    rig.run(MenuCommand::setupIrPort, [](QDialog& setup) { child<QPushButton>(&setup, "autoAdjust")->click(); });
     const auto before = filesIn(rig.files.dir);
     rig.tap(1);
-    QVERIFY(QTest::qWaitFor([&] { return !rig.app.worker.running(); }, 60000));
+    QVERIFY(QTest::qWaitFor([&] { return !rig.remote.worker.running(); }, 60000));
     QCOMPARE(rig.messages.size(), size_t{2});
     QCOMPARE(rig.messages[1].caption, std::string("IR adjusting"));
-    QVERIFY(!rig.app.core.autoAdjustActive);
+    QVERIFY(!rig.remote.autoAdjustActive);
     QVERIFY(filesIn(rig.files.dir) == before);
   }
 };

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/remote_controller.h"
-#include "ui/skin_layouts.h"
+#include "app/pen_and_menu.h"
+#include "app/skin_layouts.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "learn/user_devices.h"
+#include "app/user_device_actions.h"
 
 #include <algorithm>
 
 #include "storage/selection_file.h"
-#include "storage/user_device_buffers.h"
+#include "catalogue/user_device_buffers.h"
 #include "storage/user_devices_file.h"
 
 namespace zapvane {
@@ -42,68 +42,67 @@ std::u16string cutToUnits(const std::u16string& text, size_t units) {
   return text.substr(0, cut);
 }
 
-CreateResult createUserDevice(RemoteCore& core, const std::u16string& name, int32_t skinType) {
-  DeviceCatalogue& catalogue = core.catalogue;
+CreateResult createUserDevice(Remote& remote, const std::u16string& name, int32_t skinType) {
+  DeviceCatalogue& catalogue = remote.catalogue;
   if (catalogue.userCount >= kMaxUserDevices) return CreateResult::limit;
   if (name.empty()) return CreateResult::emptyName;
   const int32_t d = catalogue.userCount;
-  if (!allocateUserDeviceBuffers(core.buffers, d)) return CreateResult::allocationFailed;
+  if (!allocateUserDeviceBuffers(remote.buffers, d)) return CreateResult::allocationFailed;
   DeviceProfile& device = catalogue.userDevices[static_cast<size_t>(d)];
   copyInto(device.name, cutToUnits(name, kMaxNameUnits));
   device.skinType = skinType == kVcrSkin ? kVcrSkin : kTvSkin;
-  attachUserDeviceBuffers(device, core.buffers, d);
-  core.learning.learningMode = true;
-  core.learning.editedUserDevice = d;
+  attachUserDeviceBuffers(device, remote.buffers, d);
+  remote.learning.learningMode = true;
+  remote.learning.editedUserDevice = d;
   catalogue.userCount = d + 1;
   return CreateResult::created;
 }
 
-bool renameUserDevice(RemoteCore& core, int32_t device, const std::u16string& name) {
+bool renameUserDevice(Remote& remote, int32_t device, const std::u16string& name) {
   if (name.empty()) return false;
-  copyInto(core.catalogue.userDevices[static_cast<size_t>(device)].name, cutToUnits(name, kMaxNameUnits));
-  core.learning.learningMode = true;
+  copyInto(remote.catalogue.userDevices[static_cast<size_t>(device)].name, cutToUnits(name, kMaxNameUnits));
+  remote.learning.learningMode = true;
   return true;
 }
 
-void nameCommand(RemoteCore& core, const std::u16string& text) {
-  const int32_t d = core.learning.editedUserDevice;
-  const int32_t slot = core.learning.labelSlot;
+void nameCommand(Remote& remote, const std::u16string& text) {
+  const int32_t d = remote.learning.editedUserDevice;
+  const int32_t slot = remote.learning.labelSlot;
   if (slot < 0 || slot >= kUserLabelSlots) return;
-  char16_t* label = core.buffers.labelRows[static_cast<size_t>(d)][static_cast<size_t>(slot)];
+  char16_t* label = remote.buffers.labelRows[static_cast<size_t>(d)][static_cast<size_t>(slot)];
   if (label != nullptr) copyInto(label, kLabelUnits, cutToUnits(text, kMaxLabelUnits));
 }
 
-void chooseLearnSlot(RemoteCore& core, int32_t hit, bool shiftPage, int32_t shiftCommand) {
-  const DeviceProfile& device = *core.current.device.load();
+void chooseLearnSlot(Remote& remote, int32_t hit, bool shiftPage, int32_t shiftCommand) {
+  const DeviceProfile& device = *remote.current.device.load();
   const int32_t firstShift = device.commandCount - device.labelCount;
   if (shiftPage) {
-    core.learning.labelSlot = hit;
-    core.learning.learnSlot = shiftCommand;
+    remote.learning.labelSlot = hit;
+    remote.learning.learnSlot = shiftCommand;
   } else {
-    core.learning.learnSlot = hit;
-    core.learning.labelSlot = hit >= firstShift ? hit - firstShift : 0;
+    remote.learning.learnSlot = hit;
+    remote.learning.labelSlot = hit >= firstShift ? hit - firstShift : 0;
   }
 }
 
-void endLearning(RemoteCore& core, const DataFiles& files, ProblemReporter& problems) {
-  if (!core.learning.editingExisting) {
-    const int32_t d = core.learning.editedUserDevice;
-    const int32_t c = core.catalogue.catalogueCount;
-    if (appendUserDevice(core.catalogue, d)) {
-      SelectionList& list = core.selection;
+void endLearning(Remote& remote) {
+  if (!remote.learning.editingExisting) {
+    const int32_t d = remote.learning.editedUserDevice;
+    const int32_t c = remote.catalogue.catalogueCount;
+    if (appendUserDevice(remote.catalogue, d)) {
+      SelectionList& list = remote.selection;
       // A full list keeps its 100 entries; the device is still in the catalogue.
       if (list.selectionCount < selection_format::kMaxEntries) {
         list.entries[static_cast<size_t>(list.selectionCount)] = c;
-        core.current.selectionPos = list.selectionCount;
+        remote.current.selectionPos = list.selectionCount;
         ++list.selectionCount;
       }
-      core.current.catalogueIndex = c;
-      core.current.device = core.catalogue.entries[static_cast<size_t>(c)];
-      problems.saveFailed(saveSelection(list, files.selection));
+      remote.showDevice(c, remote.current.selectionPos);
+      remote.saveSelectionFile();
     }
   }
-  core.learning.learningMode = false;
-  problems.saveFailed(saveUserDevices(core.catalogue, files.userDevices));
+  remote.learning.learningMode = false;
+  remote.saveUserDevicesFile();
 }
 
 }  // namespace zapvane

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "catalogue/device_catalogue.h"
-#include "core/remote_core.h"
+#include "app/remote.h"
 #include "platform/messages.h"
 
 namespace zapvane {
@@ -29,20 +29,20 @@ enum class ListOutcome { learn, stayOpen, nothingSelected };
 
 // Add new. `runNewDevice` runs the New user device dialog, whose OK creates
 // the device in learning mode and whose close box leaves learning mode.
-ListOutcome addNewDevice(RemoteCore& core, const std::function<void()>& runNewDevice);
+ListOutcome addNewDevice(Remote& remote, const std::function<void()>& runNewDevice);
 
 // Modify of list row `row` (-1 when nothing is selected). While `runRename`
 // runs, the row's device is the edited one, in learning mode; a cancelled
 // Rename gives the edited device back to the one edited before.
-ListOutcome modifyDevice(RemoteCore& core, int32_t row, const std::function<void()>& runRename);
+ListOutcome modifyDevice(Remote& remote, int32_t row, const std::function<void()>& runRename);
 
 // "Select device which you want to modify !!!"
 Message modifyRefusal();
 
 // The close box of New user device or Rename: no device goes on to learning.
-void cancelNaming(RemoteCore& core);
+void cancelNaming(Remote& remote);
 
 // Opening the Learn function dialog, and its Start learn.
-void enterLearningMode(RemoteCore& core);
+void enterLearningMode(Remote& remote);
 
 }  // namespace zapvane

@@ -1,19 +1,19 @@
 // Hit testing on the three skins: borders, nearest centres, overlaps, the
 // shift page's candidate limit and its command resolution.
-#include "ui/skin_layouts.h"
+#include "app/skin_layouts.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 
-#include "core/remote_core.h"
+#include "app/remote.h"
 
 namespace zapvane {
 namespace {
 
 class HitTestTest : public ::testing::Test {
  protected:
-  HitTestTest() { startCatalogue(core); }
+  HitTestTest() { startCatalogue(catalogue, current); }
 
   // Hit test at a picture position (window row = picture row - 3).
   int32_t at(const SkinLayout& layout, int x, int pictureY, const DeviceProfile& device, bool shiftPage = false) {
@@ -22,9 +22,10 @@ class HitTestTest : public ::testing::Test {
     lastShiftCommand = hit.shiftCommand;
     return hit.result;
   }
-  const DeviceProfile& builtIn(int index) { return core.catalogue.builtIn[static_cast<size_t>(index)]; }
+  const DeviceProfile& builtIn(int index) { return catalogue.builtIn[static_cast<size_t>(index)]; }
 
-  RemoteCore core;
+  DeviceCatalogue catalogue;
+  CurrentDevice current;
   int32_t lastShiftCommand = 0;
 };
 

@@ -1,4 +1,4 @@
-#include "ui/skin_layouts.h"
+#include "app/skin_layouts.h"
 
 #include "catalogue/device_catalogue.h"
 
@@ -83,7 +83,7 @@ bool strictlyInside(const HotSpot& spot, int32_t x, int32_t y) {
 
 int32_t resolveShiftCommand(int32_t slot, const DeviceProfile& device) {
   if (slot < 0) return 0;
-  if (device.isLearned != 0) return slot + device.commandCount - device.labelCount;
+  if (device.learned()) return slot + device.commandCount - device.labelCount;
   int32_t command = 0;
   if (device.codeTable == nullptr) return command;
   for (int32_t row = 0; row < device.commandCount; ++row) {

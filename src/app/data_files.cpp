@@ -1,4 +1,4 @@
-#include "core/data_files.h"
+#include "app/data_files.h"
 
 #include "platform/data_dir.h"
 #include "storage/selection_format.h"

@@ -10,9 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/data_files.h"
-#include "core/problem_reporter.h"
-#include "core/remote_core.h"
+#include "app/remote.h"
 #include "platform/messages.h"
 
 namespace zapvane {
@@ -30,20 +28,20 @@ std::u16string cutToUnits(const std::u16string& text, size_t units);
 
 // New user device, OK: creates device userCount with its buffers, puts the
 // program in learning mode on it. It is in no catalogue and no file yet.
-CreateResult createUserDevice(RemoteCore& core, const std::u16string& name, int32_t skinType);
+CreateResult createUserDevice(Remote& remote, const std::u16string& name, int32_t skinType);
 
 // Rename, OK. False for an empty name.
-bool renameUserDevice(RemoteCore& core, int32_t device, const std::u16string& name);
+bool renameUserDevice(Remote& remote, int32_t device, const std::u16string& name);
 
 // Command properties, OK: the label of labelSlot of the edited device.
-void nameCommand(RemoteCore& core, const std::u16string& text);
+void nameCommand(Remote& remote, const std::u16string& text);
 
 // The learning tap on hit-test result `hit` (>= 0): which command slot the
 // capture fills and which label slot goes with it.
-void chooseLearnSlot(RemoteCore& core, int32_t hit, bool shiftPage, int32_t shiftCommand);
+void chooseLearnSlot(Remote& remote, int32_t hit, bool shiftPage, int32_t shiftCommand);
 
 // End learning: a new device joins the catalogue and the end of the
 // selection and is shown; learning mode ends; the files are saved.
-void endLearning(RemoteCore& core, const DataFiles& files, ProblemReporter& problems);
+void endLearning(Remote& remote);
 
 }  // namespace zapvane

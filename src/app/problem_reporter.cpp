@@ -1,4 +1,4 @@
-#include "core/problem_reporter.h"
+#include "app/problem_reporter.h"
 
 namespace zapvane {
 

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "platform/messages.h"
-#include "storage/status.h"
+#include "platform/status.h"
 
 namespace zapvane {
 

@@ -13,12 +13,12 @@
 namespace zapvane {
 
 enum class DialogId : int32_t {
-  about = 109,
-  selectDevices = 110,
-  setupIrPort = 111,
-  userDevices = 137,
-  learnFunction = 139,
-  commandProperties = 141,
+  about,
+  selectDevices,
+  setupIrPort,
+  userDevices,
+  learnFunction,
+  commandProperties,
 };
 
 class WindowServices : public MessageSink {

@@ -13,9 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "core/data_files.h"
-#include "core/problem_reporter.h"
-#include "core/remote_core.h"
+#include "app/remote.h"
 #include "ir/adjustments.h"
 
 namespace zapvane {
@@ -34,8 +32,7 @@ std::vector<int32_t> preselectedRows(const SelectionList& selection, int32_t cat
 // shown, and the selection file is written. With no rows the list is empty
 // (the window shows the bare skin) and the current device is still taken
 // from the list's first slot, which keeps its old content.
-void applyDeviceSelection(RemoteCore& core, std::vector<int32_t> rows, const DataFiles& files,
-                          ProblemReporter& problems);
+void applyDeviceSelection(Remote& remote, std::vector<int32_t> rows);
 
 // Setup IR port -------------------------------------------------------------
 
@@ -62,19 +59,19 @@ struct SetupValues {
 
 // The pair the dialog edits: the global one for a built-in current device,
 // the device's own for a user device.
-AdjustmentPair currentKindAdjustments(const RemoteCore& core);
+AdjustmentPair currentKindAdjustments(const Remote& remote);
 
 // The port's row (none for a stored port outside COM1..COM4) and the current
 // kind's pair.
-SetupValues setupInitialValues(const RemoteCore& core);
+SetupValues setupInitialValues(const Remote& remote);
 
 // OK: the port row becomes the port (kNoPortRow stores -1), the pair goes to
 // the current kind (a user device's file is written), the shown position is
 // kept for the next start, and the settings file is written.
-void applySetupOk(RemoteCore& core, const SetupValues& values, const DataFiles& files, ProblemReporter& problems);
+void applySetupOk(Remote& remote, const SetupValues& values);
 
 // Default: the current kind's pair becomes (0, 0) and is saved at once, with
 // the shown position; the port stays as stored.
-void applySetupDefault(RemoteCore& core, const DataFiles& files, ProblemReporter& problems);
+void applySetupDefault(Remote& remote);
 
 }  // namespace zapvane

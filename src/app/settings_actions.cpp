@@ -1,4 +1,4 @@
-#include "ui/settings_actions.h"
+#include "app/settings_actions.h"
 
 #include <algorithm>
 
@@ -11,26 +11,24 @@ namespace zapvane {
 
 namespace {
 
-bool isUserDevice(const DeviceProfile& device) { return device.isLearned != 0; }
-
 // Stores the pair where the current device takes its adjustments from. A
 // user device carries its own, so its file is written here; the settings
 // file follows in the caller together with the shown position.
-void storeCurrentKind(RemoteCore& core, AdjustmentPair pair, const DataFiles& files, ProblemReporter& problems) {
-  DeviceProfile& device = *core.current.device.load();
-  if (isUserDevice(device)) {
+void storeCurrentKind(Remote& remote, AdjustmentPair pair) {
+  DeviceProfile& device = *remote.current.device.load();
+  if (device.learned()) {
     device.spaceAdjust = pair.space;
     device.markAdjust = pair.mark;
-    problems.saveFailed(saveUserDevices(core.catalogue, files.userDevices));
+    remote.saveUserDevicesFile();
   } else {
-    core.settings.spaceAdjust = pair.space;
-    core.settings.markAdjust = pair.mark;
+    remote.settings.spaceAdjust = pair.space;
+    remote.settings.markAdjust = pair.mark;
   }
 }
 
-void saveSettingsWithPosition(RemoteCore& core, const DataFiles& files, ProblemReporter& problems) {
-  core.settings.savedSelectionPos = core.current.selectionPos.load();
-  problems.saveFailed(saveSettings(core.settings, files.settings));
+void saveSettingsWithPosition(Remote& remote) {
+  remote.settings.savedSelectionPos = remote.current.selectionPos.load();
+  remote.saveSettingsFile();
 }
 
 }  // namespace
@@ -41,7 +39,7 @@ std::vector<std::string> deviceListTexts(const DeviceCatalogue& catalogue) {
   for (int32_t i = 0; i < catalogue.catalogueCount; ++i) {
     const DeviceProfile& device = *catalogue.entries[static_cast<size_t>(i)];
     const std::string name = utf16ToUtf8(device.name.data(), device.name.size());
-    texts.push_back(isUserDevice(device) ? "* " + name : name);
+    texts.push_back(device.learned() ? "* " + name : name);
   }
   return texts;
 }
@@ -56,9 +54,8 @@ std::vector<int32_t> preselectedRows(const SelectionList& selection, int32_t cat
   return rows;
 }
 
-void applyDeviceSelection(RemoteCore& core, std::vector<int32_t> rows, const DataFiles& files,
-                          ProblemReporter& problems) {
-  const int32_t catalogueCount = core.catalogue.catalogueCount;
+void applyDeviceSelection(Remote& remote, std::vector<int32_t> rows) {
+  const int32_t catalogueCount = remote.catalogue.catalogueCount;
   std::erase_if(rows, [catalogueCount](int32_t row) { return row < 0 || row >= catalogueCount; });
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
@@ -66,41 +63,39 @@ void applyDeviceSelection(RemoteCore& core, std::vector<int32_t> rows, const Dat
     rows.resize(static_cast<size_t>(selection_format::kMaxEntries));
   }
 
-  SelectionList& selection = core.selection;
+  SelectionList& selection = remote.selection;
   selection.selectionCount = static_cast<int32_t>(rows.size());
   std::copy(rows.begin(), rows.end(), selection.entries.begin());
   // An empty list leaves its first slot as it was; that slot may never have
   // held a catalogue index, so an index outside the catalogue shows entry 0.
   int32_t index = selection.entries[0];
   if (index < 0 || index >= catalogueCount) index = 0;
-  core.current.selectionPos = 0;
-  core.current.catalogueIndex = index;
-  core.current.device = core.catalogue.entries[static_cast<size_t>(index)];
-  problems.saveFailed(saveSelection(selection, files.selection));
+  remote.showDevice(index, 0);
+  remote.saveSelectionFile();
 }
 
-AdjustmentPair currentKindAdjustments(const RemoteCore& core) {
-  const DeviceProfile& device = *core.current.device.load();
-  if (isUserDevice(device)) return {device.spaceAdjust.load(), device.markAdjust.load()};
-  return {core.settings.spaceAdjust.load(), core.settings.markAdjust.load()};
+AdjustmentPair currentKindAdjustments(const Remote& remote) {
+  const DeviceProfile& device = *remote.current.device.load();
+  if (device.learned()) return {device.spaceAdjust.load(), device.markAdjust.load()};
+  return {remote.settings.spaceAdjust.load(), remote.settings.markAdjust.load()};
 }
 
-SetupValues setupInitialValues(const RemoteCore& core) {
-  const int32_t port = core.settings.port;
+SetupValues setupInitialValues(const Remote& remote) {
+  const int32_t port = remote.settings.port;
   const bool listed = port >= 0 && port < static_cast<int32_t>(kPortNames.size());
-  return {listed ? port : kNoPortRow, currentKindAdjustments(core)};
+  return {listed ? port : kNoPortRow, currentKindAdjustments(remote)};
 }
 
-void applySetupOk(RemoteCore& core, const SetupValues& values, const DataFiles& files, ProblemReporter& problems) {
+void applySetupOk(Remote& remote, const SetupValues& values) {
   // The port is stored as the list reports its row, a 16-bit signed value.
-  core.settings.port = static_cast<int16_t>(values.portRow);
-  storeCurrentKind(core, values.adjust, files, problems);
-  saveSettingsWithPosition(core, files, problems);
+  remote.settings.port = static_cast<int16_t>(values.portRow);
+  storeCurrentKind(remote, values.adjust);
+  saveSettingsWithPosition(remote);
 }
 
-void applySetupDefault(RemoteCore& core, const DataFiles& files, ProblemReporter& problems) {
-  storeCurrentKind(core, {0, 0}, files, problems);
-  saveSettingsWithPosition(core, files, problems);
+void applySetupDefault(Remote& remote) {
+  storeCurrentKind(remote, {0, 0});
+  saveSettingsWithPosition(remote);
 }
 
 }  // namespace zapvane

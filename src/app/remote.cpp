@@ -1,0 +1,146 @@
+#include "app/remote.h"
+
+#include "platform/data_dir.h"
+#include "storage/file_io.h"
+#include "storage/settings_file.h"
+#include "storage/user_devices_file.h"
+
+namespace zapvane {
+
+namespace {
+
+constexpr int64_t kStaleTemporarySeconds = 60;
+
+}  // namespace
+
+Remote::Remote(Platform& platformServices, const DataFiles& dataFiles, std::ostream& err, std::string program)
+    : err_(err),
+      platform(platformServices),
+      files(dataFiles),
+      problems(err, std::move(program)),
+      timer(platform.counter(), adjustments),
+      port(ports_, attached_, settings),
+      worker({current, settings, pen, autoAdjustActive, port, timer, platform.sleeper(), platform.priority(),
+              platform.beeper(), platform.idle(), attached_}),
+      learnWorker({catalogue, current, settings, learning, port, timer, platform.priority(), platform.beeper(),
+                   learnReports_}) {}
+
+Remote::~Remote() {
+  // Workers use the state below; they must be gone first.
+  autoAdjustActive = false;
+  pen.buttonHeld = false;
+  worker.join();
+  port.captureStop = true;
+  learnWorker.join();
+}
+
+void Remote::start() {
+  std::string dirError;
+  if (!ensureDataDir(files.dir, dirError)) problems.notice(dirError);
+
+  // Saves killed before their rename leave a temporary file each.
+  for (const std::string* file : {&files.settings, &files.selection, &files.userDevices}) {
+    removeStaleTemporaries(*file, kStaleTemporarySeconds);
+  }
+
+  fillBuiltInProfiles(catalogue.builtIn);
+  resetUserDevices(catalogue);
+  const UserDevicesLoad users = loadUserDevices(catalogue, buffers, files.userDevices, attached_);
+  if (!users.problem.empty()) problems.notice(users.problem);
+
+  timer.calibrateTimer();
+
+  portsConfig = loadPortsConfig(files.portsConfig);
+  for (const std::string& warning : portsConfig.warnings) problems.notice(files.portsConfig + ": " + warning);
+  const SettingsLoad loaded = loadSettings(settings, files.settings, portsConfig.port);
+  if (!loaded.readError.isOk()) problems.notice(loaded.readError.message() + "; using the default settings");
+  problems.saveFailed(loaded.saved);
+
+  buildCatalogue(catalogue, current);
+
+  const SelectionLoad chosen = loadSelection(selection, files.selection, catalogue.catalogueCount);
+  if (!chosen.readError.isOk()) problems.notice(chosen.readError.message() + "; starting with an empty selection");
+  if (!chosen.problem.empty()) problems.notice(chosen.problem);
+
+  showSavedDevice();
+
+  pen.shiftPage = false;
+  learning.editedUserDevice = 0;
+}
+
+void Remote::attachWindow(WindowServices* window, LearnWindow* learnReports) {
+  attached_.attach(window);
+  learnReports_.attach(learnReports);
+  problems.attachWindow(window);
+}
+
+void Remote::showDevice(int32_t index, int32_t pos) {
+  current.selectionPos = pos;
+  current.catalogueIndex = index;
+  current.device = catalogue.entries[static_cast<size_t>(index)];
+}
+
+void Remote::showSavedDevice() {
+  if (settings.savedSelectionPos > catalogue.catalogueCount) settings.savedSelectionPos = 0;
+  int32_t pos = settings.savedSelectionPos;
+  // Past the end of the list (or before it) there is no entry to show.
+  if (pos < 0 || pos >= selection.selectionCount) pos = 0;
+  const int32_t index = selection.entries[static_cast<size_t>(pos)];
+  showDevice(index >= 0 && index < catalogue.catalogueCount ? index : 0, pos);
+}
+
+void Remote::saveSettingsFile() { problems.saveFailed(saveSettings(settings, files.settings)); }
+
+void Remote::saveUserDevicesFile() { problems.saveFailed(saveUserDevices(catalogue, files.userDevices)); }
+
+void Remote::saveSelectionFile() { problems.saveFailed(saveSelection(selection, files.selection)); }
+
+std::unique_ptr<SerialDevice> Remote::ConfiguredPorts::open(const std::string& name, std::string& error) {
+  return remote_.platform.openPort(name, remote_.portsConfig, remote_.files.simLog, error);
+}
+
+void Remote::AttachedWindow::show(const Message& message) {
+  if (WindowServices* window = window_.load()) {
+    window->show(message);
+  } else {
+    err_ << message.caption << ": " << message.text << '\n' << std::flush;
+  }
+}
+
+void Remote::AttachedWindow::invertHotSpot(int32_t result) {
+  if (WindowServices* window = window_.load()) window->invertHotSpot(result);
+}
+
+void Remote::AttachedWindow::repaintNow() {
+  if (WindowServices* window = window_.load()) window->repaintNow();
+}
+
+void Remote::AttachedWindow::updateMenuStates() {
+  if (WindowServices* window = window_.load()) window->updateMenuStates();
+}
+
+void Remote::AttachedWindow::runDialog(DialogId dialog) {
+  if (WindowServices* window = window_.load()) window->runDialog(dialog);
+}
+
+void Remote::AttachedWindow::sleepMilliseconds(int32_t milliseconds) {
+  if (WindowServices* window = window_.load()) window->sleepMilliseconds(milliseconds);
+}
+
+void Remote::AttachedWindow::destroyWindow() {
+  if (WindowServices* window = window_.load()) window->destroyWindow();
+}
+
+void Remote::AttachedLearnReports::updateMenuStates() {
+  if (LearnWindow* reports = reports_.load()) reports->updateMenuStates();
+}
+
+void Remote::AttachedLearnReports::repaintNow() {
+  if (LearnWindow* reports = reports_.load()) reports->repaintNow();
+}
+
+void Remote::AttachedLearnReports::report(LearnReport report) {
+  if (LearnWindow* reports = reports_.load()) reports->report(report);
+}
+
+}  // namespace zapvane

@@ -1,0 +1,35 @@
+// The operating system as the program uses it: CLOCK_MONOTONIC_RAW, real
+// sleeps, SCHED_FIFO where allowed, the simulated transmitter or a termios
+// port as ports.conf says. The beep is silent until the window hands over
+// the one it plays.
+//
+// Threads: see platform.h.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace zapvane {
+
+class RealPlatform final : public Platform {
+ public:
+  PerformanceCounter& counter() override { return counter_; }
+  Sleeper& sleeper() override { return sleeper_; }
+  ThreadPriority& priority() override { return priority_; }
+  Beeper& beeper() override { return *beeper_; }
+  IdleTimeouts& idle() override { return idle_; }
+  std::unique_ptr<SerialDevice> openPort(const std::string& name, const PortsConfig& config,
+                                         const std::string& simLogPath, std::string& error) override;
+
+  // REQUIRES: `beeper` outlives this platform; called before any worker runs.
+  void useBeeper(Beeper& beeper) { beeper_ = &beeper; }
+
+ private:
+  MonotonicCounter counter_;
+  RealSleeper sleeper_;
+  RealThreadPriority priority_;
+  SilentBeeper silent_;
+  Beeper* beeper_ = &silent_;
+  IdleTimeouts idle_;
+};
+
+}  // namespace zapvane

@@ -1,0 +1,40 @@
+#include "platform/virtual_platform.h"
+
+namespace zapvane {
+
+bool RecordingThreadPriority::raiseToTimeCritical() {
+  calls_ += 'R';
+  return true;
+}
+
+void RecordingThreadPriority::dropToNormal() { calls_ += 'N'; }
+
+std::string RecordingThreadPriority::calls() const { return calls_; }
+
+Sleeper& VirtualPlatform::sleeper() {
+  if (realSleeps) return realSleeper_;
+  return virtualSleeps;
+}
+
+std::unique_ptr<SerialDevice> VirtualPlatform::openPort(const std::string& name, const PortsConfig& config,
+                                                        const std::string&, std::string& error) {
+  requestedPorts.push_back(name);
+  if (!everyPortSimulated && config.backendFor(comPortNumber(name)) != kSimBackend) {
+    error = "no such port";
+    return nullptr;
+  }
+  auto sim = std::make_unique<SimTransmitter>(clock, std::string());
+  if (remote) {
+    sim->setReadCost(&clock, pollNanoseconds);
+    sim->pointRemote(*remote, clock.elapsedNanoseconds() + remoteDelayNanoseconds);
+  }
+  sim->onFrame = [this](const std::vector<Burst>& bursts) {
+    frames.push_back(bursts);
+    ++frameCount;
+  };
+  if (onOpen) onOpen(*sim);
+  opened = sim.get();
+  return sim;
+}
+
+}  // namespace zapvane

@@ -1,0 +1,87 @@
+// A whole machine on a virtual clock, for tests and for the command line
+// tool's deterministic modes: the counter moves only when waited on, slept
+// on or read at a cost; the ports that ports.conf gives the simulator are
+// simulated transmitters that record every frame instead of logging it
+// (other ports have no device); priority changes and beeps are counted, not
+// made. A remote control can be pointed at every port opened.
+//
+// Threads: a timeline is repeatable when one thread drives it; the recorded
+// frames are read once the sending thread is joined.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sim_receiver.h"
+#include "platform/sim_transmitter.h"
+#include "platform/virtual_counter.h"
+
+namespace zapvane {
+
+// "R" for each raise, "N" for each drop, as one string.
+class RecordingThreadPriority final : public ThreadPriority {
+ public:
+  bool raiseToTimeCritical() override;
+  void dropToNormal() override;
+  std::string calls() const;
+
+ private:
+  std::string calls_;
+};
+
+class CountingBeeper final : public Beeper {
+ public:
+  void playAsync() override { ++async; }
+  void playToEnd() override { ++toEnd; }
+  std::atomic<int> async{0};
+  std::atomic<int> toEnd{0};
+};
+
+class VirtualPlatform final : public Platform {
+ public:
+  // REQUIRES: ticksPerSecond > 0, nanosecondsPerRead >= 0.
+  explicit VirtualPlatform(int64_t ticksPerSecond = 1'000'000'000, int64_t nanosecondsPerRead = 0)
+      : clock(ticksPerSecond, nanosecondsPerRead) {}
+
+  PerformanceCounter& counter() override { return clock; }
+  Sleeper& sleeper() override;
+  ThreadPriority& priority() override { return priorityCalls; }
+  Beeper& beeper() override { return beeps; }
+  IdleTimeouts& idle() override { return idleTimeouts; }
+  std::unique_ptr<SerialDevice> openPort(const std::string& name, const PortsConfig& config,
+                                         const std::string& simLogPath, std::string& error) override;
+
+  VirtualCounter clock;
+  // The worker's sleeps move the clock; afterSleep lets a test act then.
+  VirtualSleeper virtualSleeps{clock};
+  // Sleeps that really pass, so another thread can act while a worker runs.
+  bool realSleeps = false;
+  RecordingThreadPriority priorityCalls;
+  CountingBeeper beeps;
+  IdleTimeouts idleTimeouts;
+
+  // Every port name opens a simulated transmitter, whatever ports.conf says.
+  bool everyPortSimulated = false;
+  // A remote control pointed at every port opened from now on, pressed
+  // remoteDelayNanoseconds after the opening; each receive poll then costs
+  // pollNanoseconds, as a real poll takes time.
+  std::optional<RemoteSignal> remote;
+  int64_t remoteDelayNanoseconds = 100'000'000;
+  int64_t pollNanoseconds = 20'000;
+  // Runs on each new transmitter before anything is written to it.
+  std::function<void(SimTransmitter&)> onOpen;
+
+  std::vector<std::string> requestedPorts;
+  std::vector<std::vector<Burst>> frames;
+  std::atomic<int> frameCount{0};
+  SimTransmitter* opened = nullptr;  // the last one; gone once its port closes
+
+ private:
+  RealSleeper realSleeper_;
+};
+
+}  // namespace zapvane
