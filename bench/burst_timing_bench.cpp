@@ -16,7 +16,9 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <iostream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -24,11 +26,13 @@
 #include <vector>
 
 #include "app/remote.h"
+#include "bench_platform.h"
 #include "device_lookup.h"
 #include "frame_lateness_run.h"
 #include "held_button_run.h"
 #include "machine_load.h"
 #include "platform/performance_counter.h"
+#include "platform/thread_priority.h"
 #include "sample_summary.h"
 
 namespace zapvane::bench {
@@ -195,25 +199,38 @@ void printHeldTables(const std::vector<Condition>& conditions, int holdMilliseco
   }
 }
 
+// The remote the frame runs send through, on the real clock with the real
+// scheduler; each held button builds an instrumented one of its own.
+struct FrameRunRemote {
+  FrameRunRemote() {
+    startCatalogue(remote->catalogue, remote->current);
+    remote->timer.calibrateTimer();
+  }
+
+  MonotonicCounter clock;
+  RealThreadPriority priority;
+  BenchPlatform machine{clock, clock, priority};
+  std::unique_ptr<Remote> remote = std::make_unique<Remote>(machine, DataFiles{}, std::cerr, "bench_burst_timing");
+};
+
 // Frames run, then each held button; nothing if any of them fails.
-std::optional<Condition> runCondition(const char* label, RemoteCore& core, const std::vector<FrameTarget>& targets,
-                                      const Options& options) {
-  std::optional<FrameRunResult> frames = timeFrames(core, targets, options.frames);
+std::optional<Condition> runCondition(const char* label, FrameRunRemote& sender,
+                                      const std::vector<FrameTarget>& targets, const Options& options) {
+  std::optional<FrameRunResult> frames = timeFrames(*sender.remote, sender.machine, targets, options.frames);
   if (!frames) return std::nullopt;
   Condition condition{label, std::move(*frames), {}};
   for (const HeldTarget& target : kHeldTargets) {
-    DeviceProfile* device = findDevice(core, target.deviceName);
     std::optional<HeldButtonResult> held =
-        holdButton(core, *device, target.command, std::chrono::milliseconds(options.holdMilliseconds));
+        holdButton(target.deviceName, target.command, std::chrono::milliseconds(options.holdMilliseconds));
     if (!held) return std::nullopt;
     condition.held.push_back({&target, std::move(*held)});
   }
   return condition;
 }
 
-bool heldTargetsExist(RemoteCore& core) {
+bool heldTargetsExist(const DeviceCatalogue& catalogue) {
   for (const HeldTarget& target : kHeldTargets) {
-    DeviceProfile* device = findDevice(core, target.deviceName);
+    DeviceProfile* device = findDevice(catalogue, target.deviceName);
     if (device == nullptr || !commandExists(target.command, *device)) {
       std::fprintf(stderr, "bench_burst_timing: no command %d of '%s' in the catalogue\n", target.command,
                    target.deviceName);
@@ -288,18 +305,18 @@ int run(int argc, char** argv) {
   const std::optional<Options> options = parseArguments(argc, argv, usageError);
   if (!options) return usageError ? 2 : 0;
 
-  RemoteCore core;
-  startCatalogue(core);
-  const std::vector<FrameTarget> targets = chooseFrameTargets(core, kFrameDevices, kCommandsPerDevice);
-  if (targets.empty() || !heldTargetsExist(core)) return 1;
+  FrameRunRemote sender;
+  const DeviceCatalogue& catalogue = sender.remote->catalogue;
+  const std::vector<FrameTarget> targets = chooseFrameTargets(catalogue, kFrameDevices, kCommandsPerDevice);
+  if (targets.empty() || !heldTargetsExist(catalogue)) return 1;
 
   std::vector<Condition> conditions;
-  std::optional<Condition> idle = runCondition("idle", core, targets, *options);
+  std::optional<Condition> idle = runCondition("idle", sender, targets, *options);
   if (!idle) return 1;
   conditions.push_back(std::move(*idle));
   {
     const OtherCoreLoad load;
-    std::optional<Condition> loaded = runCondition("other busy", core, targets, *options);
+    std::optional<Condition> loaded = runCondition("other busy", sender, targets, *options);
     if (!loaded) return 1;
     conditions.push_back(std::move(*loaded));
   }

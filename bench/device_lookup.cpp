@@ -6,9 +6,9 @@
 
 namespace zapvane::bench {
 
-DeviceProfile* findDevice(RemoteCore& core, const char* name) {
-  for (int32_t i = 0; i < core.catalogue.catalogueCount; ++i) {
-    DeviceProfile* device = core.catalogue.entries[static_cast<size_t>(i)];
+DeviceProfile* findDevice(const DeviceCatalogue& catalogue, const char* name) {
+  for (int32_t i = 0; i < catalogue.catalogueCount; ++i) {
+    DeviceProfile* device = catalogue.entries[static_cast<size_t>(i)];
     if (utf16ToUtf8(device->name.data(), device->name.size()) == name) return device;
   }
   return nullptr;

@@ -2,12 +2,12 @@
 // survives any reordering of the catalogue.
 #pragma once
 
+#include "catalogue/device_catalogue.h"
 #include "catalogue/device_profile.h"
-#include "app/remote.h"
 
 namespace zapvane::bench {
 
 // The first catalogue entry named `name`, or nullptr.
-DeviceProfile* findDevice(RemoteCore& core, const char* name);
+DeviceProfile* findDevice(const DeviceCatalogue& catalogue, const char* name);
 
 }  // namespace zapvane::bench

@@ -10,11 +10,8 @@
 #include "ir/ir_port.h"
 #include "ir/pulse_timer.h"
 #include "machine_load.h"
-#include "platform/messages.h"
-#include "platform/performance_counter.h"
 #include "platform/sim_transmitter.h"
 #include "platform/thread_priority.h"
-#include "platform/sim_port_opener.h"
 
 namespace zapvane::bench {
 
@@ -71,11 +68,11 @@ class DeadlineRecorder final : public FramePrimitives {
 
 }  // namespace
 
-std::vector<FrameTarget> chooseFrameTargets(RemoteCore& core, const std::vector<const char*>& deviceNames,
-                                            int commandsPerDevice) {
+std::vector<FrameTarget> chooseFrameTargets(const DeviceCatalogue& catalogue,
+                                            const std::vector<const char*>& deviceNames, int commandsPerDevice) {
   std::vector<FrameTarget> targets;
   for (const char* name : deviceNames) {
-    DeviceProfile* device = findDevice(core, name);
+    DeviceProfile* device = findDevice(catalogue, name);
     if (device == nullptr) {
       std::fprintf(stderr, "bench_burst_timing: no device '%s' in the catalogue\n", name);
       return {};
@@ -90,25 +87,22 @@ std::vector<FrameTarget> chooseFrameTargets(RemoteCore& core, const std::vector<
   return targets;
 }
 
-std::optional<FrameRunResult> timeFrames(RemoteCore& core, const std::vector<FrameTarget>& targets, int frames) {
-  MonotonicCounter counter;
-  PulseTimer timer(counter, core.adjustments);
-  timer.calibrateTimer();
-  SimPortOpener opener(counter);
-  StderrMessages messages;
-  IrPort port(opener, messages, core.settings);
-  if (!port.openForSending() || opener.opened() == nullptr) {
+std::optional<FrameRunResult> timeFrames(Remote& remote, BenchPlatform& machine,
+                                         const std::vector<FrameTarget>& targets, int frames) {
+  IrPort& port = remote.port;
+  machine.opened = nullptr;
+  if (!port.openForSending() || machine.opened == nullptr) {
     port.closePort();
     return std::nullopt;
   }
-  const SimTransmitter& sim = *opener.opened();
-  DeadlineRecorder recorder(timer, port);
+  const SimTransmitter& sim = *machine.opened;
+  DeadlineRecorder recorder(remote.timer, port);
 
   FrameRunResult result;
   const CpuUse before = sampleCpuUse();
   for (int frame = 0; frame < frames; ++frame) {
     const FrameTarget& target = targets[static_cast<size_t>(frame) % targets.size()];
-    core.current.device = target.device;
+    remote.current.device = target.device;
     recorder.beginFrame();
     if (raiseToTimeCritical()) ++result.realtimeFrames;
     sendFrame(recorder, *target.device, target.command);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/remote.h"
+#include "bench_platform.h"
 
 namespace zapvane::bench {
 
@@ -33,12 +34,16 @@ struct FrameRunResult {
 
 // The first `commandsPerDevice` existing commands of each named device;
 // empty, with a line on stderr, when a name is not in the catalogue.
-std::vector<FrameTarget> chooseFrameTargets(RemoteCore& core, const std::vector<const char*>& deviceNames,
-                                            int commandsPerDevice);
+std::vector<FrameTarget> chooseFrameTargets(const DeviceCatalogue& catalogue,
+                                            const std::vector<const char*>& deviceNames, int commandsPerDevice);
 
-// Sends `frames` frames, cycling through the targets. Nothing when the port
-// will not open or the transmitter's bursts and the recorded writes
-// disagree, which would make every figure meaningless.
-std::optional<FrameRunResult> timeFrames(RemoteCore& core, const std::vector<FrameTarget>& targets, int frames);
+// Sends `frames` frames through the remote's timer and port, cycling through
+// the targets (devices of the remote's catalogue). Nothing when the port will
+// not open or the transmitter's bursts and the recorded writes disagree,
+// which would make every figure meaningless.
+// REQUIRES: `remote` is built on `machine` with its timer calibrated, and
+// the timer waits on the clock the transmitters stamp with.
+std::optional<FrameRunResult> timeFrames(Remote& remote, BenchPlatform& machine,
+                                         const std::vector<FrameTarget>& targets, int frames);
 
 }  // namespace zapvane::bench

@@ -4,19 +4,17 @@
 #include <cstdio>
 #include <thread>
 
+#include <iostream>
+#include <memory>
+
+#include "app/remote.h"
+#include "bench_platform.h"
+#include "device_lookup.h"
 #include "ideal_repetition.h"
-#include "ir/ir_port.h"
-#include "ir/pulse_timer.h"
-#include "ir/transmit_worker.h"
 #include "machine_load.h"
-#include "platform/beeper.h"
-#include "platform/idle_timeouts.h"
-#include "platform/messages.h"
 #include "platform/performance_counter.h"
 #include "platform/sim_transmitter.h"
-#include "platform/sleeper.h"
 #include "platform/thread_priority.h"
-#include "platform/sim_port_opener.h"
 #include "wait_deadlines.h"
 
 namespace zapvane::bench {
@@ -111,40 +109,38 @@ class RepetitionLog {
 
 }  // namespace
 
-std::optional<HeldButtonResult> holdButton(RemoteCore& core, DeviceProfile& device, int32_t command,
-                                           std::chrono::milliseconds hold) {
-  core.current.device = &device;
-  core.autoAdjustActive = false;
-  core.pen.shiftPage = false;
-  core.pen.pressedButton = command;
-
+std::optional<HeldButtonResult> holdButton(const char* deviceName, int32_t command, std::chrono::milliseconds hold) {
+  const auto frames = static_cast<size_t>(hold.count() / kMillisecondsPerFrameReserved) + kSpareFrames;
+  // The transmitters keep the plain clock, so only the timer's waits are
+  // caught as deadlines, not the spin that lasts out each burst.
   MonotonicCounter clock;
   DeadlineCatchingCounter deadlines(clock);
-  PulseTimer timer(deadlines, core.adjustments);
-  timer.calibrateTimer();
-  const IdealRepetition ideal = idealRepetition(core, command, clock.frequency());
-  const auto frames = static_cast<size_t>(hold.count() / kMillisecondsPerFrameReserved) + kSpareFrames;
-  RepetitionLog log(deadlines, ideal, frames);
+  GrantCountingPriority priority(clock, frames);
+  BenchPlatform machine(clock, deadlines, priority);
+  const auto built = std::make_unique<Remote>(machine, DataFiles{}, std::cerr, "bench_burst_timing");
+  Remote& remote = *built;
+  startCatalogue(remote.catalogue, remote.current);
+  remote.timer.calibrateTimer();
+  DeviceProfile* device = findDevice(remote.catalogue, deviceName);
+  if (device == nullptr) {
+    std::fprintf(stderr, "bench_burst_timing: no device '%s' in the catalogue\n", deviceName);
+    return std::nullopt;
+  }
+  remote.current.device = device;
+  remote.pen.pressedButton = command;
 
-  // The transmitter keeps the plain clock, so only the timer's waits are
-  // caught as deadlines, not the spin that lasts out each burst.
-  SimPortOpener opener(clock);
-  opener.onOpen = [&deadlines, &log](SimTransmitter& sim) {
+  const IdealRepetition ideal = idealRepetition(remote, command, clock.frequency());
+  RepetitionLog log(deadlines, ideal, frames);
+  machine.onOpen = [&deadlines, &log](SimTransmitter& sim) {
     deadlines.watch(&sim);
     sim.onFrame = [&log](const std::vector<Burst>& bursts) { log.takeFrame(bursts); };
   };
-  StderrMessages messages;
-  IrPort port(opener, messages, core.settings);
-  RealSleeper sleeper;
-  GrantCountingPriority priority(clock, frames);
-  SilentBeeper beeper;
-  IdleTimeouts idle;
-  TransmitWorker worker({core, port, timer, sleeper, priority, beeper, idle, messages});
+  TransmitWorker& worker = remote.worker;
 
   const CpuUse before = sampleCpuUse();
   worker.start();
   std::this_thread::sleep_for(hold);
-  core.pen.buttonHeld = false;
+  remote.pen.buttonHeld = false;
   worker.join();
   const CpuUse after = sampleCpuUse();
 

@@ -1,6 +1,7 @@
 // A button held through the real transmit worker on the real clock: the
-// worker's own thread, priorities and sleeps, with the simulated transmitter
-// as the port. Per repetition it measures how far the period (first burst to
+// worker a remote wires for itself (on a bench machine, bench_platform.h),
+// its own thread, priorities and sleeps, with the simulated transmitter as
+// the port. Per repetition it measures how far the period (first burst to
 // the next frame's first burst) strays from the ideal one, and per burst how
 // late it starts after the deadline of the wait before it, the deadlines
 // being the worker's own (see wait_deadlines.h), and per pause how much
@@ -15,8 +16,6 @@
 #include <cstdint>
 #include <optional>
 #include <vector>
-
-#include "app/remote.h"
 
 namespace zapvane::bench {
 
@@ -35,10 +34,10 @@ struct HeldButtonResult {
   std::vector<int64_t> pauseOverrunTicks;
 };
 
-// Holds `command` of `device` for `hold`. Nothing, with a line on stderr,
-// when the port will not open, a frame differs from the one sent on the
-// virtual clock, or the recording ran out of room.
-std::optional<HeldButtonResult> holdButton(RemoteCore& core, DeviceProfile& device, int32_t command,
-                                           std::chrono::milliseconds hold);
+// Holds `command` of the built-in device named `deviceName` for `hold`, on a
+// remote of its own. Nothing, with a line on stderr, when the device is not
+// in the catalogue, the port will not open, a frame differs from the one
+// sent on the virtual clock, or the recording ran out of room.
+std::optional<HeldButtonResult> holdButton(const char* deviceName, int32_t command, std::chrono::milliseconds hold);
 
 }  // namespace zapvane::bench

@@ -14,10 +14,11 @@
 
 namespace zapvane::bench {
 
-IdealRepetition idealRepetition(RemoteCore& core, int32_t command, int64_t frequency) {
-  const DeviceProfile& device = *core.current.device.load();
+IdealRepetition idealRepetition(const Remote& remote, int32_t command, int64_t frequency) {
+  const DeviceProfile& device = *remote.current.device.load();
+  // A clock, timer and port of its own: the remote's are the real ones.
   VirtualCounter clock(frequency);
-  PulseTimer timer(clock, core.adjustments);
+  PulseTimer timer(clock, remote.adjustments);
   timer.calibrateTimer();
   SimPortOpener opener(clock);
   IdealRepetition ideal;
@@ -27,7 +28,7 @@ IdealRepetition idealRepetition(RemoteCore& core, int32_t command, int64_t frequ
     };
   };
   StderrMessages messages;
-  IrPort port(opener, messages, core.settings);
+  IrPort port(opener, messages, remote.settings);
   port.openForSending();
 
   // The worker's own sequence: the frame, then a stamp and the frame gap.

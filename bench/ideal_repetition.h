@@ -23,9 +23,9 @@ struct IdealRepetition {
   }
 };
 
-// The repetition of `command` on core's current device, with the
+// The repetition of `command` on the remote's current device, with the
 // adjustments in force, on a counter of `frequency` ticks per second.
 // REQUIRES: the command exists on the current device.
-IdealRepetition idealRepetition(RemoteCore& core, int32_t command, int64_t frequency);
+IdealRepetition idealRepetition(const Remote& remote, int32_t command, int64_t frequency);
 
 }  // namespace zapvane::bench

@@ -2,7 +2,7 @@
 // new and Modify around the naming dialog each runs, the naming dialogs'
 // close box, and learning mode as the Learn function dialog enters it. The
 // dialogs show these results and forward their buttons; creating, renaming,
-// naming a command and ending learning are user_devices.h's.
+// naming a command and ending learning are user_device_actions.h's.
 //
 // Threads: window thread only, while no capture runs.
 #pragma once

@@ -1,4 +1,4 @@
-// Where the core tells the user about trouble with the data files: always one
+// Where the remote tells the user about trouble with the data files: always one
 // line on stderr, and for a failed save also an "Error" message box once the
 // window has attached itself, because a user who ended learning must not
 // believe his signals are stored when they are not.

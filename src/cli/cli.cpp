@@ -28,6 +28,18 @@ void printUsage(std::ostream& out) {
 
 }  // namespace
 
+int exitCodeFor(const Status& status) {
+  switch (status.code()) {
+    case Status::Code::ok: return kExitOk;
+    case Status::Code::invalidArgument: return kExitUsage;
+    case Status::Code::notFound:
+    case Status::Code::corruption:
+    case Status::Code::ioError:
+    case Status::Code::busy: break;
+  }
+  return kExitFailed;
+}
+
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::optional<std::string> dataDirOption;
   size_t i = 0;
@@ -41,14 +53,12 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       out << "zapvane-cli " << kVersion << "\n";
       return kExitOk;
     }
-    if (arg == "--data-dir") {
-      if (i + 1 >= args.size()) {
-        err << "zapvane-cli: --data-dir needs a directory\n";
-        return kExitUsage;
+    Status status = Status::ok();
+    if (takeDataDirOption(args, i, dataDirOption, status)) {
+      if (!status.isOk()) {
+        err << "zapvane-cli: " << status.message() << "\n";
+        return exitCodeFor(status);
       }
-      dataDirOption = args[++i];
-    } else if (arg.rfind("--data-dir=", 0) == 0) {
-      dataDirOption = arg.substr(11);
     } else if (arg.rfind("-", 0) == 0) {
       err << "zapvane-cli: unknown option " << arg << " (see --help)\n";
       return kExitUsage;
@@ -74,12 +84,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     Context context{resolveDataDir(dataDirOption), out, err};
     try {
       return sub.run(context, rest);
-    } catch (const UsageError& e) {
-      err << "zapvane-cli " << sub.name << ": " << e.what() << "\n";
-      return kExitUsage;
-    } catch (const CommandError& e) {
-      err << "zapvane-cli " << sub.name << ": " << e.what() << "\n";
-      return kExitFailed;
+    } catch (const Failure& failure) {
+      err << "zapvane-cli " << sub.name << ": " << failure.status.message() << "\n";
+      return exitCodeFor(failure.status);
     }
   }
   err << "zapvane-cli: unknown command " << name << " (see --help)\n";

@@ -17,14 +17,15 @@
 
 namespace zapvane::cli {
 
-// Bad usage: exit 2.
-struct UsageError : std::runtime_error {
-  using std::runtime_error::runtime_error;
+// A subcommand that cannot go on throws its Status; runCli prints the
+// message on one line and turns the kind into the exit code
+// (exitCodeFor): bad usage (invalidArgument) 2, anything else 1.
+struct Failure : std::runtime_error {
+  explicit Failure(Status failed) : std::runtime_error(failed.message()), status(std::move(failed)) {}
+  Status status;
 };
-// The request cannot be carried out: exit 1.
-struct CommandError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+[[noreturn]] inline void fail(Status status) { throw Failure(std::move(status)); }
+int exitCodeFor(const Status& status);
 
 struct Context {
   std::string dataDir;
@@ -63,23 +64,23 @@ struct ParsedArgs {
   std::optional<std::string> value(const std::string& name) const;
   bool flag(const std::string& name) const;
 };
-// UsageError for an option not in `valued` or `flags`, a missing value, or a
+// An invalidArgument failure for an option not in `valued` or `flags`, a missing value, or a
 // positional count other than `positionalCount` (described by `synopsis`).
 ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valued,
                      size_t positionalCount, const std::string& synopsis,
                      const std::vector<std::string>& flags = {});
 
-// A whole decimal int32, or UsageError naming `what`.
+// A whole decimal int32, or an invalidArgument failure naming `what`.
 int32_t parseNumber(const std::string& text, const std::string& what);
 // Makes catalogue entry `device` current and checks that command `command`
-// ("<index>") has something to send: UsageError when malformed,
-// CommandError when absent.
+// ("<index>") has something to send: invalidArgument when malformed,
+// another failure when absent.
 struct ChosenCommand {
   DeviceProfile* device;
   int32_t command;
 };
 ChosenCommand chooseCommand(Remote& remote, const std::string& device, const std::string& command);
-// A catalogue index or an exact device name, or UsageError.
+// A catalogue index or an exact device name, or an invalidArgument failure.
 int32_t resolveDevice(const DeviceCatalogue& catalogue, const std::string& device);
 std::string deviceName(const DeviceProfile& profile);
 // The remote on `platform`, started from the data directory as the window

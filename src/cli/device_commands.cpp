@@ -4,7 +4,7 @@
 namespace zapvane::cli {
 
 int runDevices(Context& context, const std::vector<std::string>& args) {
-  if (!args.empty()) throw UsageError("takes no arguments, got '" + args.front() + "'");
+  if (!args.empty()) fail(Status::invalidArgument("takes no arguments, got '" + args.front() + "'"));
   RealPlatform platform;
   const auto remote = startRemote(platform, context);
   const DeviceCatalogue& catalogue = remote->catalogue;

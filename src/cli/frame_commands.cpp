@@ -20,7 +20,7 @@ struct FrameRequest {
 int32_t parseAdjustment(const std::string& text, const std::string& option) {
   const int32_t value = parseNumber(text, option + " value");
   if (value < kMinAdjust || value > kMaxAdjust) {
-    throw UsageError(option + " must be between -5 and 5, got " + text);
+    fail(Status::invalidArgument(option + " must be between -5 and 5, got " + text));
   }
   return value;
 }
@@ -74,7 +74,7 @@ int runPulses(Context& context, const std::vector<std::string>& args) {
   IrPort& port = remote->port;
   if (!port.openForSending() || platform.opened == nullptr) {
     port.closePort();
-    throw CommandError("cannot open the simulated port");
+    fail(Status::ioError("cannot open the simulated port"));
   }
   PortPrimitives primitives(remote->timer, port);
   sendFrame(primitives, *frame.device, frame.command);

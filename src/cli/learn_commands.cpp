@@ -15,16 +15,16 @@ namespace {
 constexpr int64_t kRemoteStartNanoseconds = 100'000'000;  // the remote is pressed 0.1 s after the port opens
 constexpr int64_t kVirtualPollNanoseconds = 20'000;
 
-// A user device of the catalogue, or UsageError.
+// A user device of the catalogue, or an invalidArgument failure.
 int32_t resolveUserDevice(const DeviceCatalogue& catalogue, const std::string& text) {
   const int32_t index = resolveDevice(catalogue, text);
-  if (index < kBuiltInCount) throw UsageError("'" + text + "' is a built-in device; only user devices learn");
+  if (index < kBuiltInCount) fail(Status::invalidArgument("'" + text + "' is a built-in device; only user devices learn"));
   return index - kBuiltInCount;
 }
 
 std::string readText(const std::string& path) {
   std::ifstream in(path);
-  if (!in) throw CommandError("cannot read " + path);
+  if (!in) fail(Status::ioError("cannot read " + path));
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
@@ -35,7 +35,7 @@ std::string readText(const std::string& path) {
 int runNewDevice(Context& context, const std::vector<std::string>& args) {
   const ParsedArgs parsed = parseArgs(args, {"--skin"}, 1, "<name> --skin tv|vcr");
   const auto skinText = parsed.value("--skin");
-  if (!skinText || (*skinText != "tv" && *skinText != "vcr")) throw UsageError("--skin must be tv or vcr");
+  if (!skinText || (*skinText != "tv" && *skinText != "vcr")) fail(Status::invalidArgument("--skin must be tv or vcr"));
   RealPlatform platform;
   const auto remote = startRemote(platform, context);
   const CreateResult result =
@@ -57,12 +57,12 @@ int runLabel(Context& context, const std::vector<std::string>& args) {
   const auto remote = startRemote(platform, context);
   const int32_t user = resolveUserDevice(remote->catalogue, parsed.positional[0]);
   const int32_t slot = parseNumber(parsed.positional[1], "label slot");
-  if (slot < 0 || slot >= kUserLabelSlots) throw UsageError("label slots are 0..9");
+  if (slot < 0 || slot >= kUserLabelSlots) fail(Status::invalidArgument("label slots are 0..9"));
   remote->learning.editedUserDevice = user;
   remote->learning.labelSlot = slot;
   nameCommand(*remote, utf8ToUtf16(parsed.positional[2]));
   const Status saved = saveUserDevices(remote->catalogue, remote->files.userDevices);
-  if (!saved.isOk()) throw CommandError(saved.message());
+  if (!saved.isOk()) fail(saved);
   return kExitOk;
 }
 
@@ -72,15 +72,15 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
   if (auto file = parsed.value("--from-pulses")) {
     RemoteSignal signal;
     std::string error;
-    if (!parseRemoteSignal(readText(*file), signal, error)) throw UsageError(*file + ": " + error);
+    if (!parseRemoteSignal(readText(*file), signal, error)) fail(Status::invalidArgument(*file + ": " + error));
     if (auto gap = parsed.value("--gap")) {
       const int32_t ms = parseNumber(*gap, "--gap value");
-      if (ms < 0) throw UsageError("--gap takes milliseconds, 0 or more");
+      if (ms < 0) fail(Status::invalidArgument("--gap takes milliseconds, 0 or more"));
       signal.repeatPauseMicroseconds = int64_t{ms} * 1000;
     }
     remote = std::move(signal);
   } else if (parsed.value("--gap")) {
-    throw UsageError("--gap goes with --from-pulses");
+    fail(Status::invalidArgument("--gap goes with --from-pulses"));
   }
 
   // A remote played from a file is heard on a virtual clock, so the result
@@ -98,7 +98,7 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
   DeviceProfile& device = core->catalogue.userDevices[static_cast<size_t>(user)];
   const int32_t command = parseNumber(parsed.positional[1], "command index");
   if (command < 0 || command >= device.commandCount) {
-    throw CommandError("'" + deviceName(device) + "' has commands 0.." + std::to_string(device.commandCount - 1));
+    fail(Status::notFound("'" + deviceName(device) + "' has commands 0.." + std::to_string(device.commandCount - 1)));
   }
   core->current.device = &device;
   core->learning.editedUserDevice = user;
@@ -109,7 +109,7 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
   core->learnWorker.join();
 
   const Status saved = saveUserDevices(core->catalogue, core->files.userDevices);
-  if (!saved.isOk()) throw CommandError(saved.message());
+  if (!saved.isOk()) fail(saved);
   const LearnedSignal& signal = *device.learnedSlots[command];
   int pairs = 0;
   while (pairs < kSignalPairs && signal.mark(pairs) != kEndMark) ++pairs;

@@ -11,12 +11,12 @@ int runSend(Context& context, const std::vector<std::string>& args) {
   int32_t holdMs = 0;
   if (auto v = parsed.value("--hold")) {
     holdMs = parseNumber(*v, "--hold value");
-    if (holdMs < 0) throw UsageError("--hold takes milliseconds, 0 or more");
+    if (holdMs < 0) fail(Status::invalidArgument("--hold takes milliseconds, 0 or more"));
   }
   std::optional<int32_t> comPort;
   if (auto v = parsed.value("--port")) {
     comPort = parseNumber(*v, "--port value");
-    if (*comPort < 1) throw UsageError("--port takes a COM port number from 1");
+    if (*comPort < 1) fail(Status::invalidArgument("--port takes a COM port number from 1"));
   }
 
   RealPlatform platform;

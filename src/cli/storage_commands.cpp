@@ -5,7 +5,7 @@
 namespace zapvane::cli {
 
 int runSettings(Context& context, const std::vector<std::string>& args) {
-  if (!args.empty()) throw UsageError("takes no arguments, got '" + args.front() + "'");
+  if (!args.empty()) fail(Status::invalidArgument("takes no arguments, got '" + args.front() + "'"));
   RealPlatform platform;
   const auto remote = startRemote(platform, context);
   const IrSettings& s = remote->settings;
@@ -24,19 +24,19 @@ int runSelection(Context& context, const std::vector<std::string>& args) {
     return kExitOk;
   }
   if (args.size() > remote->selection.entries.size()) {
-    throw UsageError("a selection holds at most " + std::to_string(remote->selection.entries.size()) + " devices");
+    fail(Status::invalidArgument("a selection holds at most " + std::to_string(remote->selection.entries.size()) + " devices"));
   }
   SelectionList list;
   for (const std::string& arg : args) {
     const int32_t index = parseNumber(arg, "catalogue index");
     if (index < 0 || index >= remote->catalogue.catalogueCount) {
-      throw UsageError("no device " + arg + " in the catalogue (0.." +
-                       std::to_string(remote->catalogue.catalogueCount - 1) + ")");
+      fail(Status::invalidArgument("no device " + arg + " in the catalogue (0.." +
+                       std::to_string(remote->catalogue.catalogueCount - 1) + ")"));
     }
     list.entries[static_cast<size_t>(list.selectionCount++)] = index;
   }
   const Status saved = saveSelection(list, DataFiles::in(context.dataDir).selection);
-  if (!saved.isOk()) throw CommandError(saved.message());
+  if (!saved.isOk()) fail(saved);
   return kExitOk;
 }
 

@@ -102,16 +102,16 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std
     if (known(flags, name) && eq == std::string::npos) {
       parsed.flags.push_back(name);
     } else if (!known(valued, name)) {
-      throw UsageError("unknown option " + arg);
+      fail(Status::invalidArgument("unknown option " + arg));
     } else if (eq != std::string::npos) {
       parsed.options.emplace_back(name, arg.substr(eq + 1));
     } else if (i + 1 < args.size()) {
       parsed.options.emplace_back(name, args[++i]);
     } else {
-      throw UsageError(name + " needs a value");
+      fail(Status::invalidArgument(name + " needs a value"));
     }
   }
-  if (parsed.positional.size() != positionalCount) throw UsageError("needs " + synopsis);
+  if (parsed.positional.size() != positionalCount) fail(Status::invalidArgument("needs " + synopsis));
   return parsed;
 }
 
@@ -123,10 +123,10 @@ ChosenCommand chooseCommand(Remote& remote, const std::string& deviceText, const
   remote.current.catalogueIndex = index;
   const std::string name = deviceName(device);
   if (command < 0 || command >= device.commandCount) {
-    throw CommandError("'" + name + "' has commands 0.." + std::to_string(device.commandCount - 1) + ", not " +
-                       commandText);
+    fail(Status::notFound("'" + name + "' has commands 0.." + std::to_string(device.commandCount - 1) + ", not " +
+                       commandText));
   }
-  if (!commandExists(command, device)) throw CommandError("'" + name + "' has no command " + commandText);
+  if (!commandExists(command, device)) fail(Status::notFound("'" + name + "' has no command " + commandText));
   return {&device, command};
 }
 
@@ -136,7 +136,7 @@ int32_t parseNumber(const std::string& text, const std::string& what) {
   const char* last = text.data() + text.size();
   const auto [end, ec] = std::from_chars(first, last, value);
   if (text.empty() || ec != std::errc() || end != last) {
-    throw UsageError("malformed " + what + ": '" + text + "'");
+    fail(Status::invalidArgument("malformed " + what + ": '" + text + "'"));
   }
   return value;
 }
@@ -157,7 +157,7 @@ int32_t resolveDevice(const DeviceCatalogue& catalogue, const std::string& devic
   for (int32_t i = 0; i < catalogue.catalogueCount; ++i) {
     if (deviceName(*catalogue.entries[static_cast<size_t>(i)]) == device) return i;
   }
-  throw UsageError("unknown device '" + device + "' (see 'zapvane-cli devices')");
+  fail(Status::invalidArgument("unknown device '" + device + "' (see 'zapvane-cli devices')"));
 }
 
 std::unique_ptr<Remote> startRemote(Platform& platform, const Context& context) {

@@ -4,7 +4,7 @@
 // counter after it, from the first character for one second or 91 polls;
 // then it rebuilds the marks and gaps (capture_conversion.h) into the slot
 // being learned, closes the port, repaints, beeps and hands control back to
-// the learning workflow with a synchronous window command.
+// the learning workflow with a report the window handles before it returns.
 //
 // Threads: openForLearning runs on the window thread; the capture on the
 // learn worker thread, which is the port's only user until it closes it.

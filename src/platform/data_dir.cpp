@@ -1,6 +1,7 @@
 #include "platform/data_dir.h"
 
 #include <cstdlib>
+#include <string_view>
 #include <filesystem>
 #include <system_error>
 
@@ -20,6 +21,25 @@ std::string resolveDataDir(const std::optional<std::string>& option) {
   if (auto xdg = nonEmptyEnv("XDG_DATA_HOME")) return *xdg + "/zapvane";
   if (auto home = nonEmptyEnv("HOME")) return *home + "/.local/share/zapvane";
   return ".zapvane";  // no home at all (a bare service account): the working directory
+}
+
+bool takeDataDirOption(const std::vector<std::string>& args, size_t& i, std::optional<std::string>& dir,
+                       Status& status) {
+  static constexpr std::string_view kOption = "--data-dir";
+  const std::string& arg = args[i];
+  if (arg == kOption) {
+    if (i + 1 >= args.size()) {
+      status = Status::invalidArgument("--data-dir needs a directory");
+      return true;
+    }
+    dir = args[++i];
+    return true;
+  }
+  if (arg.size() > kOption.size() && arg.compare(0, kOption.size() + 1, "--data-dir=") == 0) {
+    dir = arg.substr(kOption.size() + 1);
+    return true;
+  }
+  return false;
 }
 
 bool ensureDataDir(const std::string& path, std::string& error) {

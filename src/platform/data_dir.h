@@ -5,10 +5,20 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "platform/status.h"
 
 namespace zapvane {
 
 std::string resolveDataDir(const std::optional<std::string>& option);
+
+// Both programs' --data-dir: "--data-dir DIR" or "--data-dir=DIR" at
+// args[i]. Returns false when args[i] is another argument; otherwise sets
+// `dir`, moves i onto the last word it took, and leaves an invalidArgument
+// `status` when the directory is missing.
+bool takeDataDirOption(const std::vector<std::string>& args, size_t& i, std::optional<std::string>& dir,
+                       Status& status);
 
 // Creates the directory (and its parents) if missing. False with a reason
 // when it cannot be made or is not a directory.

@@ -11,9 +11,14 @@ void RecordingThreadPriority::dropToNormal() { calls_ += 'N'; }
 
 std::string RecordingThreadPriority::calls() const { return calls_; }
 
-Sleeper& VirtualPlatform::sleeper() {
-  if (realSleeps) return realSleeper_;
-  return virtualSleeps;
+Sleeper& VirtualPlatform::sleeper() { return sleeper_; }
+
+void VirtualPlatform::ChosenSleeper::sleepMilliseconds(int32_t milliseconds) {
+  if (platform_.realSleeps) {
+    real_.sleepMilliseconds(milliseconds);
+  } else {
+    platform_.virtualSleeps.sleepMilliseconds(milliseconds);
+  }
 }
 
 std::unique_ptr<SerialDevice> VirtualPlatform::openPort(const std::string& name, const PortsConfig& config,

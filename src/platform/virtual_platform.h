@@ -22,7 +22,8 @@
 
 namespace zapvane {
 
-// "R" for each raise, "N" for each drop, as one string.
+// "R" for each raise, "N" for each drop, as one string; read calls() once
+// the worker that made them is joined.
 class RecordingThreadPriority final : public ThreadPriority {
  public:
   bool raiseToTimeCritical() override;
@@ -58,8 +59,9 @@ class VirtualPlatform final : public Platform {
   VirtualCounter clock;
   // The worker's sleeps move the clock; afterSleep lets a test act then.
   VirtualSleeper virtualSleeps{clock};
-  // Sleeps that really pass, so another thread can act while a worker runs.
-  bool realSleeps = false;
+  // Sleeps that really pass, so another thread can act while a worker runs;
+  // read at every sleep, so it may be set at any time.
+  std::atomic<bool> realSleeps{false};
   RecordingThreadPriority priorityCalls;
   CountingBeeper beeps;
   IdleTimeouts idleTimeouts;
@@ -76,12 +78,22 @@ class VirtualPlatform final : public Platform {
   std::function<void(SimTransmitter&)> onOpen;
 
   std::vector<std::string> requestedPorts;
+  // Read once the sending thread is joined.
   std::vector<std::vector<Burst>> frames;
   std::atomic<int> frameCount{0};
   SimTransmitter* opened = nullptr;  // the last one; gone once its port closes
 
  private:
-  RealSleeper realSleeper_;
+  class ChosenSleeper final : public Sleeper {
+   public:
+    explicit ChosenSleeper(VirtualPlatform& platform) : platform_(platform) {}
+    void sleepMilliseconds(int32_t milliseconds) override;
+
+   private:
+    VirtualPlatform& platform_;
+    RealSleeper real_;
+  };
+  ChosenSleeper sleeper_{*this};
 };
 
 }  // namespace zapvane

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/remote.h"
 #include "app/version.h"
@@ -37,23 +38,25 @@ struct Options {
 
 Options parseOptions(int argc, char** argv) {
   Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  for (size_t i = 0; i < args.size() && options.exitNow < 0; ++i) {
+    const std::string& arg = args[i];
+    zapvane::Status status = zapvane::Status::ok();
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
       options.exitNow = 0;
     } else if (arg == "--version") {
       std::cout << "zapvane " << zapvane::kVersion << "\n";
       options.exitNow = 0;
-    } else if (arg == "--data-dir" && i + 1 < argc) {
-      options.dataDir = argv[++i];
-    } else if (arg.rfind("--data-dir=", 0) == 0) {
-      options.dataDir = arg.substr(11);
+    } else if (zapvane::takeDataDirOption(args, i, options.dataDir, status)) {
+      if (!status.isOk()) {
+        std::cerr << "zapvane: " << status.message() << "\n";
+        options.exitNow = 2;
+      }
     } else {
       std::cerr << "zapvane: unknown argument " << arg << " (see --help)\n";
       options.exitNow = 2;
     }
-    if (options.exitNow >= 0) break;
   }
   return options;
 }

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "catalogue/device_catalogue.h"
-#include "app/remote.h"
 
 namespace zapvane {
 namespace {
@@ -133,9 +133,10 @@ void expectCode(const DeviceProfile& p, int32_t command, const std::string& prin
 
 class BuiltInCatalogue : public ::testing::Test {
  protected:
-  BuiltInCatalogue() { startCatalogue(core); }
-  const DeviceProfile& device(int index) const { return *core.catalogue.entries[static_cast<size_t>(index)]; }
-  RemoteCore core;
+  BuiltInCatalogue() { startCatalogue(*catalogue, current); }
+  const DeviceProfile& device(int index) const { return *catalogue->entries[static_cast<size_t>(index)]; }
+  std::unique_ptr<DeviceCatalogue> catalogue = std::make_unique<DeviceCatalogue>();
+  CurrentDevice current;
 };
 
 TEST_F(BuiltInCatalogue, ProfilesAndCodesMatchTheDeviceSheets) {

@@ -3,43 +3,48 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "catalogue/device_catalogue.h"
-#include "app/remote.h"
 
 namespace zapvane {
 namespace {
 
+// The catalogue with no files, as start-up builds it before loading any.
+struct StartedCatalogue {
+  StartedCatalogue() { startCatalogue(*catalogue, current); }
+  std::unique_ptr<DeviceCatalogue> catalogue = std::make_unique<DeviceCatalogue>();
+  CurrentDevice current;
+};
+
 TEST(CatalogueOrder, BuiltInDevicesFirstThenTheUserDevices) {
   for (const int32_t users : {0, 30}) {
     SCOPED_TRACE(std::to_string(users) + " user devices");
-    RemoteCore core;
-    startCatalogue(core);
-    core.catalogue.userCount = users;
+    StartedCatalogue started;
+    DeviceCatalogue& c = *started.catalogue;
+    CurrentDevice& current = started.current;
+    c.userCount = users;
     // Building always starts from entry 0; the selection file restores the shown device later.
-    core.current.device = &core.catalogue.userDevices[4];
-    core.current.catalogueIndex = 42;
-    core.current.selectionPos = 7;
-    buildCatalogue(core.catalogue, core.current);
+    current.device = &c.userDevices[4];
+    current.catalogueIndex = 42;
+    current.selectionPos = 7;
+    buildCatalogue(c, current);
 
-    const DeviceCatalogue& c = core.catalogue;
     ASSERT_EQ(c.catalogueCount, 38 + users);
     for (size_t i = 0; i < 38; ++i) EXPECT_EQ(c.entries[i], &c.builtIn[i]) << "entry " << i;
     for (size_t i = 0; i < static_cast<size_t>(users); ++i) {
       EXPECT_EQ(c.entries[38 + i], &c.userDevices[i]) << "user device " << i;
       EXPECT_EQ(c.entries[38 + i]->userIndex, static_cast<int32_t>(i));
     }
-    EXPECT_TRUE(core.current.device == c.entries[0] && core.current.catalogueIndex == 0 &&
-                core.current.selectionPos == 0);
+    EXPECT_TRUE(current.device == c.entries[0] && current.catalogueIndex == 0 && current.selectionPos == 0);
   }
 }
 
 TEST(AppendUserDevice, NewDeviceTakesIndex38PlusUserIndexOnlyWhenInUse) {
-  RemoteCore core;
-  startCatalogue(core);
-  DeviceCatalogue& c = core.catalogue;
+  StartedCatalogue started;
+  DeviceCatalogue& c = *started.catalogue;
   c.userCount = 1;
   for (const int32_t index : {-1, 1, 30}) EXPECT_FALSE(appendUserDevice(c, index)) << "user index " << index;
   EXPECT_EQ(c.catalogueCount, 38);
@@ -62,7 +67,8 @@ std::vector<int32_t*> zeroedFields(DeviceProfile& p) {
 }
 
 TEST(ResetUserDevices, EveryRecordBecomesAnEmptyLearnedDevice) {
-  DeviceCatalogue c;
+  auto catalogue = std::make_unique<DeviceCatalogue>();
+  DeviceCatalogue& c = *catalogue;
   const uint32_t table[4] = {};
   const char16_t* labels[1] = {u"x"};
   LearnedSignal* slots[kUserSignalSlots] = {};

@@ -6,12 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <sstream>
 
-#include "app/remote.h"
 #include "storage/user_devices_file.h"
 #include "support/test_folder.h"
+#include "support/user_world.h"
 
 namespace zapvane::cli {
 namespace {
@@ -133,16 +134,11 @@ TEST_F(Cli, FrameAndPulsesListOneStepOrOneDurationPerLine) {
 // A learned device keeps its adjustments to itself: 2400 us are 10 bytes, 15
 // at +5, each wait the bytes' 234 us plus the recorded space.
 TEST_F(Cli, LearnedFramesReplayTheRecordingWithTheDevicesOwnAdjustments) {
-  RemoteCore core;
-  startCatalogue(core);
-  ASSERT_TRUE(allocateUserDeviceBuffers(core.buffers, 0));
-  DeviceProfile& device = core.catalogue.userDevices[0];
-  std::copy_n(u"Hi-fi", 5, device.name.begin());
-  attachUserDeviceBuffers(device, core.buffers, 0);
+  auto world = std::make_unique<testing::UserWorld>();
+  world->add(u"Hi-fi", kTvSkin);
   const int32_t words[] = {2400, 600, 1200, 25000, -1, -1};
-  std::copy(std::begin(words), std::end(words), core.buffers.signalRows[0][0]->words.begin());
-  core.catalogue.userCount = 1;
-  ASSERT_TRUE(saveUserDevices(core.catalogue, file("remotes.usr")).isOk());
+  std::copy(std::begin(words), std::end(words), world->signal(0, 0).words.begin());
+  ASSERT_TRUE(saveUserDevices(world->catalogue, file("remotes.usr")).isOk());
 
   EXPECT_EQ(cli({"frame", "Hi-fi", "0"}).out, "stamp\nburst 10\nwait 2940\nstamp\nburst 5\nwait 26170\n");
   EXPECT_EQ(cli({"frame", "38", "0", "--mark-adjust", "5"}).out,
@@ -228,12 +224,11 @@ TEST_F(Cli, SendLightsOneFramePerTapAndRepeatsWhileHeld) {
 TEST_F(Cli, LabelsAreCutTo13) {
   ASSERT_EQ(cli({"new-device", "Hi-fi", "--skin", "tv"}).code, 0);
   ASSERT_EQ(cli({"label", "Hi-fi", "2", "Input selection long"}).code, 0);
-  RemoteCore core;
-  startCatalogue(core);
+  auto world = std::make_unique<testing::UserWorld>();
   StderrMessages messages;
-  loadUserDevices(core.catalogue, core.buffers, file("remotes.usr"), messages);
-  ASSERT_EQ(core.catalogue.userCount, 1);
-  EXPECT_EQ(std::u16string(core.catalogue.userDevices[0].labelTable[2]), u"Input selecti");
+  loadUserDevices(world->catalogue, world->buffers, file("remotes.usr"), messages);
+  ASSERT_EQ(world->catalogue.userCount, 1);
+  EXPECT_EQ(std::u16string(world->catalogue.userDevices[0].labelTable[2]), u"Input selecti");
 }
 
 TEST_F(Cli, LearningFromAPulseFileIsRepeatable) {

@@ -4,9 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
-#include "app/remote.h"
+#include "catalogue/device_catalogue.h"
+#include "catalogue/user_device_buffers.h"
 #include "storage/user_devices_file.h"
 
 namespace {
@@ -14,6 +16,15 @@ namespace {
 class IgnoreMessages final : public zapvane::MessageSink {
  public:
   void show(const zapvane::Message&) override {}
+};
+
+// The catalogue and the buffers the loader fills, as start-up leaves them
+// before loading; tens of kilobytes, so on the heap.
+struct UserDevices {
+  UserDevices() { zapvane::startCatalogue(catalogue, current); }
+  zapvane::DeviceCatalogue catalogue;
+  zapvane::UserDeviceBuffers buffers;
+  zapvane::CurrentDevice current;
 };
 
 void checkUsable(const zapvane::DeviceCatalogue& catalogue) {
@@ -31,15 +42,13 @@ void checkUsable(const zapvane::DeviceCatalogue& catalogue) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zapvane;
   IgnoreMessages messages;
-  RemoteCore core;
-  startCatalogue(core);
-  readUserDevices(core.catalogue, core.buffers, std::vector<uint8_t>(data, data + size), messages);
-  checkUsable(core.catalogue);
+  const auto loaded = std::make_unique<UserDevices>();
+  readUserDevices(loaded->catalogue, loaded->buffers, std::vector<uint8_t>(data, data + size), messages);
+  checkUsable(loaded->catalogue);
 
-  const std::vector<uint8_t> written = userDevicesBytes(core.catalogue);
-  RemoteCore again;
-  startCatalogue(again);
-  readUserDevices(again.catalogue, again.buffers, written, messages);
-  if (userDevicesBytes(again.catalogue) != written) std::abort();
+  const std::vector<uint8_t> written = userDevicesBytes(loaded->catalogue);
+  const auto again = std::make_unique<UserDevices>();
+  readUserDevices(again->catalogue, again->buffers, written, messages);
+  if (userDevicesBytes(again->catalogue) != written) std::abort();
   return 0;
 }

@@ -3,9 +3,11 @@
 //   make_seeds <corpus-dir>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
-#include "app/remote.h"
+#include "catalogue/device_catalogue.h"
+#include "catalogue/user_device_buffers.h"
 #include "storage/selection_file.h"
 #include "storage/settings_file.h"
 #include "storage/user_devices_file.h"
@@ -14,16 +16,24 @@ namespace {
 
 using namespace zapvane;
 
-void addDevice(RemoteCore& core, int index, const std::u16string& name, int32_t skin) {
-  DeviceProfile& device = core.catalogue.userDevices[static_cast<size_t>(index)];
-  allocateUserDeviceBuffers(core.buffers, index);
+// The catalogue with the user devices' buffers, as the program holds them.
+struct UserDevices {
+  UserDevices() { startCatalogue(catalogue, current); }
+  DeviceCatalogue catalogue;
+  UserDeviceBuffers buffers;
+  CurrentDevice current;
+};
+
+void addDevice(UserDevices& users, int index, const std::u16string& name, int32_t skin) {
+  DeviceProfile& device = users.catalogue.userDevices[static_cast<size_t>(index)];
+  allocateUserDeviceBuffers(users.buffers, index);
   device.skinType = skin;
   for (size_t i = 0; i < name.size() && i + 1 < device.name.size(); ++i) device.name[i] = name[i];
   device.spaceAdjust = index % 11 - 5;
   device.markAdjust = 5 - index % 11;
-  attachUserDeviceBuffers(device, core.buffers, index);
+  attachUserDeviceBuffers(device, users.buffers, index);
   // A NEC-like learned command and a labelled shift-page slot.
-  LearnedSignal& signal = *core.buffers.signalRows[static_cast<size_t>(index)][0];
+  LearnedSignal& signal = *users.buffers.signalRows[static_cast<size_t>(index)][0];
   const int32_t pairs[][2] = {{9000, 4500}, {660, 560}, {660, 1690}, {660, 40000}};
   int word = 0;
   for (const auto& pair : pairs) {
@@ -33,8 +43,8 @@ void addDevice(RemoteCore& core, int index, const std::u16string& name, int32_t 
   signal.words[static_cast<size_t>(word++)] = -1;
   signal.words[static_cast<size_t>(word)] = -1;
   const std::u16string label = u"Input";
-  for (size_t i = 0; i < label.size(); ++i) core.buffers.labelRows[static_cast<size_t>(index)][0][i] = label[i];
-  core.catalogue.userCount = index + 1;
+  for (size_t i = 0; i < label.size(); ++i) users.buffers.labelRows[static_cast<size_t>(index)][0][i] = label[i];
+  users.catalogue.userCount = index + 1;
 }
 
 bool write(const Status& status, const std::string& path) {
@@ -68,11 +78,10 @@ int main(int argc, char** argv) {
   for (int32_t index : {0, 5, 40}) list.entries[static_cast<size_t>(list.selectionCount++)] = index;
   ok &= write(saveSelection(list, (root / "selection/three.sel").string()), "selection/three.sel");
 
-  RemoteCore core;
-  startCatalogue(core);
-  ok &= write(saveUserDevices(core.catalogue, (root / "user_devices/none.usr").string()), "user_devices/none.usr");
-  addDevice(core, 0, u"Living room TV", kTvSkin);
-  addDevice(core, 1, u"Hi-fi \u00e9t\u00e9", kVcrSkin);
-  ok &= write(saveUserDevices(core.catalogue, (root / "user_devices/two.usr").string()), "user_devices/two.usr");
+  const auto users = std::make_unique<UserDevices>();
+  ok &= write(saveUserDevices(users->catalogue, (root / "user_devices/none.usr").string()), "user_devices/none.usr");
+  addDevice(*users, 0, u"Living room TV", kTvSkin);
+  addDevice(*users, 1, u"Hi-fi \u00e9t\u00e9", kVcrSkin);
+  ok &= write(saveUserDevices(users->catalogue, (root / "user_devices/two.usr").string()), "user_devices/two.usr");
   return ok ? 0 : 1;
 }

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,8 @@
 #include "ir/frame_encoder.h"
 #include "ir/frame_recorder.h"
 #include "ir/ir_port.h"
-#include "platform/sim_port_opener.h"
-#include "platform/virtual_counter.h"
-#include "support/fakes.h"
+#include "platform/virtual_platform.h"
+#include "support/test_folder.h"
 
 namespace zapvane {
 namespace {
@@ -41,11 +41,10 @@ std::string timeline(const std::vector<Pulse>& light) {
 }
 
 // The simulated port on a 1 GHz virtual clock (a tick is a nanosecond),
-// fresh per test, with the catalogue built and the port open.
+// fresh per test, with the remote started and its port open.
 struct Transmitter {
   Transmitter() {
-    startCatalogue(core);
-    timer.calibrateTimer();
+    remote.start();
     port.openForSending();
   }
   ~Transmitter() { port.closePort(); }
@@ -53,8 +52,8 @@ struct Transmitter {
   // The light of one frame, the last space up to the frame's end.
   std::vector<Pulse> send(const DeviceProfile& profile, int32_t command) {
     sendFrame(primitives, profile, command);
-    const int64_t end = counter.now();
-    const std::vector<Burst> bursts = opener.opened()->pendingBursts();
+    const int64_t end = machine.clock.now();
+    const std::vector<Burst> bursts = machine.opened->pendingBursts();
     port.frameDone();
     std::vector<Pulse> light;
     for (size_t i = 0; i < bursts.size(); ++i) {
@@ -65,12 +64,12 @@ struct Transmitter {
     return light;
   }
 
-  RemoteCore core;
-  VirtualCounter counter;
-  PulseTimer timer{counter, core.adjustments};
-  SimPortOpener opener{counter};
-  testing::RecordingMessages messages;
-  IrPort port{opener, messages, core.settings};
+  testing::TestFolder dir;
+  VirtualPlatform machine;
+  std::ostringstream err;
+  Remote remote{machine, DataFiles::in(dir.path().string()), err};
+  PulseTimer& timer = remote.timer;
+  IrPort& port = remote.port;
   PortPrimitives primitives{timer, port};
 };
 
@@ -138,8 +137,8 @@ class EncodeAllDevices : public ::testing::TestWithParam<int> {
 };
 
 TEST_P(EncodeAllDevices, EveryCommandDecodesToItsCode) {
-  DeviceProfile& p = *tx.core.catalogue.entries[static_cast<size_t>(GetParam())];
-  tx.core.current.device = &p;
+  DeviceProfile& p = *tx.remote.catalogue.entries[static_cast<size_t>(GetParam())];
+  tx.remote.current.device = &p;
   int sent = 0;
   for (int32_t c = 0; c < p.commandCount; ++c) {
     SCOPED_TRACE("command " + std::to_string(c));
@@ -270,9 +269,9 @@ TEST_F(FrameSteps, MarkAdjustmentScalesTheHeader) {
     std::string header;
   } cases[] = {{0, -5, "^b5w1850"}, {0, 5, "^b15w4350"}, {18, -5, "^b19w9150"}, {18, 5, "^b56w18400"}};
   for (const auto& c : cases) {
-    DeviceProfile& p = tx.core.catalogue.builtIn[static_cast<size_t>(c.device)];
-    tx.core.current.device = &p;
-    tx.core.settings.markAdjust = c.markAdjust;
+    DeviceProfile& p = tx.remote.catalogue.builtIn[static_cast<size_t>(c.device)];
+    tx.remote.current.device = &p;
+    tx.remote.settings.markAdjust = c.markAdjust;
     EXPECT_EQ(record(p).substr(0, c.header.size()), c.header) << "device " << c.device << ", adjust " << c.markAdjust;
   }
 }

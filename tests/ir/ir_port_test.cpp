@@ -4,26 +4,32 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/remote.h"
 #include "platform/sim_transmitter.h"
-#include "platform/virtual_counter.h"
-#include "support/fakes.h"
+#include "platform/virtual_platform.h"
+#include "support/test_folder.h"
 
 namespace zapvane {
 namespace {
 
-using testing::RecordingMessages;
-
+// The remote's port on a machine whose only port is the simulated COM1; with
+// no window attached, what the user would see arrives on `err`.
 class IrPortTest : public ::testing::Test {
  protected:
-  VirtualCounter clock;
-  testing::RecordingSimOpener opener{clock, "COM1:"};
-  RecordingMessages messages;
-  IrSettings settings;
-  IrPort port{opener, messages, settings};
+  IrPortTest() { remote.start(); }
+
+  testing::TestFolder dir;
+  VirtualPlatform machine;
+  VirtualCounter& clock = machine.clock;
+  std::ostringstream err;
+  Remote remote{machine, DataFiles::in(dir.path().string()), err};
+  IrPort& port = remote.port;
+  IrSettings& settings = remote.settings;
 };
 
 TEST(PortDeviceName, IsOneBasedAndWrapsAsASigned16BitNumber) {
@@ -34,8 +40,8 @@ TEST(PortDeviceName, IsOneBasedAndWrapsAsASigned16BitNumber) {
 
 TEST_F(IrPortTest, OpeningConfiguresTheTransmitterForCarrierBursts) {
   ASSERT_TRUE(port.openForSending());
-  ASSERT_NE(opener.opened, nullptr);
-  const PortState& state = opener.opened->state();
+  ASSERT_NE(machine.opened, nullptr);
+  const PortState& state = machine.opened->state();
   EXPECT_EQ(state.baudRate, 38400u);
   EXPECT_EQ(state.byteSize, 7);
   EXPECT_EQ(state.parity, Parity::none);
@@ -46,20 +52,18 @@ TEST_F(IrPortTest, OpeningConfiguresTheTransmitterForCarrierBursts) {
                state.outX || state.inX || state.errorChar || state.nullStrip || state.abortOnError);
   EXPECT_EQ(state.dtrControl, LineControl::disable);
   EXPECT_EQ(state.rtsControl, LineControl::disable);
-  EXPECT_TRUE(opener.opened->infraredMode());
-  EXPECT_EQ(opener.opened->timeouts(), (PortTimeouts{PortTimeouts::kMaxTimeout, 0, 0, 50, 1000}));
-  EXPECT_EQ(opener.opened->eventMask(), kEventTransmitEmpty);
+  EXPECT_TRUE(machine.opened->infraredMode());
+  EXPECT_EQ(machine.opened->timeouts(), (PortTimeouts{PortTimeouts::kMaxTimeout, 0, 0, 50, 1000}));
+  EXPECT_EQ(machine.opened->eventMask(), kEventTransmitEmpty);
   EXPECT_TRUE(port.portBusy);
-  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(err.str(), "");
 }
 
 TEST_F(IrPortTest, FailedOpenTellsTheUserAndStaysBusyUntilClosed) {
   settings.port = 1;
   EXPECT_FALSE(port.openForSending());
-  EXPECT_EQ(opener.requested, (std::vector<std::string>{"COM2:"}));
-  ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0].text, "Unable to open COM2:");
-  EXPECT_EQ(messages.shown[0].caption, "Communication error");
+  EXPECT_EQ(machine.requestedPorts, (std::vector<std::string>{"COM2:"}));
+  EXPECT_EQ(err.str(), "Communication error: Unable to open COM2:\n") << "one message, caption then text";
   EXPECT_TRUE(port.portBusy);
   port.closePort();
   EXPECT_FALSE(port.portBusy);
@@ -73,7 +77,7 @@ TEST_F(IrPortTest, LongBurstIsSplitIntoBufferSizedWrites) {
   port.writeBurst(-3);
   port.writeBurst(150);
   std::vector<int32_t> sizes;
-  for (const Burst& b : opener.opened->pendingBursts()) sizes.push_back(b.bytes);
+  for (const Burst& b : machine.opened->pendingBursts()) sizes.push_back(b.bytes);
   EXPECT_EQ(sizes, (std::vector<int32_t>{150, 150, 100, 150}));
   // Each write is synchronous: 550 bytes of light have passed.
   EXPECT_EQ(clock.elapsedNanoseconds(), 550 * kByteNanoseconds);

@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "app/remote.h"
 #include "ir/frame_encoder.h"
 #include "ir/frame_primitives.h"
-#include "support/fakes.h"
+#include "platform/sim_transmitter.h"
+#include "platform/virtual_platform.h"
+#include "support/test_folder.h"
 
 namespace zapvane {
 namespace {
@@ -14,19 +18,18 @@ namespace {
 class LightMatcherTest : public ::testing::Test {
  protected:
   LightMatcherTest() {
-    startCatalogue(core);
-    timer.calibrateTimer();
-    port.openForSending();
+    remote.start();
+    remote.port.openForSending();
   }
 
   // The light of one frame as the simulator logs it.
   std::vector<int64_t> lightOf(int32_t device, int32_t command) {
-    DeviceProfile& profile = core.catalogue.builtIn[static_cast<size_t>(device)];
-    core.current.device = &profile;
-    PortPrimitives primitives(timer, port);
+    DeviceProfile& profile = remote.catalogue.builtIn[static_cast<size_t>(device)];
+    remote.current.device = &profile;
+    PortPrimitives primitives(remote.timer, remote.port);
     sendFrame(primitives, profile, command);
-    std::vector<int64_t> light = mode2Durations(opener.opened->pendingBursts(), clock.frequency(), 0);
-    port.frameDone();
+    std::vector<int64_t> light = mode2Durations(machine.opened->pendingBursts(), machine.clock.frequency(), 0);
+    remote.port.frameDone();
     return light;
   }
 
@@ -35,17 +38,15 @@ class LightMatcherTest : public ::testing::Test {
     return shared;
   }
 
-  RemoteCore core;
-  VirtualCounter clock;
-  PulseTimer timer{clock, core.adjustments};
-  testing::RecordingSimOpener opener{clock};
-  testing::RecordingMessages messages;
-  IrPort port{opener, messages, core.settings};
+  testing::TestFolder dir;
+  VirtualPlatform machine;
+  std::ostringstream err;
+  Remote remote{machine, DataFiles::in(dir.path().string()), err};
 };
 
 TEST_F(LightMatcherTest, EveryBuiltInCommandIsRecognisedFromItsOwnLight) {
   for (int32_t device = 0; device < kBuiltInCount; ++device) {
-    const DeviceProfile& profile = core.catalogue.builtIn[static_cast<size_t>(device)];
+    const DeviceProfile& profile = remote.catalogue.builtIn[static_cast<size_t>(device)];
     for (int32_t command = 0; command < profile.commandCount; ++command) {
       if (!commandExists(command, profile)) continue;
       const auto matches = matcher().match(lightOf(device, command));
@@ -66,7 +67,7 @@ TEST_F(LightMatcherTest, CodesAreWrittenWithTheDigitsTheirBitsNeed) {
     const char* hex;
   } cases[] = {{0, 1, "810"}, {12, 0, "400401000809"}, {37, 0, "1D8113F00FF"}, {29, 0, "E200"}, {18, 0, "02FD807F"}};
   for (const auto& c : cases) {
-    EXPECT_EQ(LightMatcher::codeHex(core.catalogue.builtIn[static_cast<size_t>(c.device)], c.command), c.hex);
+    EXPECT_EQ(LightMatcher::codeHex(remote.catalogue.builtIn[static_cast<size_t>(c.device)], c.command), c.hex);
   }
 }
 

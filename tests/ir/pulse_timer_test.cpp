@@ -4,21 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <tuple>
 
 #include "app/remote.h"
 #include "platform/virtual_counter.h"
+#include "platform/virtual_platform.h"
+#include "support/test_folder.h"
 
 namespace zapvane {
 namespace {
 
 class PulseTimerTest : public ::testing::Test {
  protected:
-  PulseTimerTest() { startCatalogue(core); }
+  PulseTimerTest() { remote.start(); }
 
   // Virtual microseconds that waitSince(target) lasts from a fresh stamp.
   double waitMicroseconds(VirtualCounter& clock, int32_t target) {
-    PulseTimer timer(clock, core.adjustments);
+    PulseTimer timer(clock, remote.adjustments);
     timer.calibrateTimer();
     timer.markStamp();
     const int64_t before = clock.elapsedNanoseconds();
@@ -27,11 +30,16 @@ class PulseTimerTest : public ::testing::Test {
   }
 
   void useBuiltInAdjustments(int32_t space, int32_t mark) {
-    core.settings.spaceAdjust = space;
-    core.settings.markAdjust = mark;
+    remote.settings.spaceAdjust = space;
+    remote.settings.markAdjust = mark;
   }
 
-  RemoteCore core;
+  // The adjustments in force come from the remote's state; each test times
+  // on counters of its own.
+  testing::TestFolder dir;
+  VirtualPlatform machine;
+  std::ostringstream err;
+  Remote remote{machine, DataFiles::in(dir.path().string()), err};
 };
 
 TEST_F(PulseTimerTest, MarkToBytesRoundsHalfUpAndScalesByTenPercentSteps) {
@@ -41,7 +49,7 @@ TEST_F(PulseTimerTest, MarkToBytesRoundsHalfUpAndScalesByTenPercentSteps) {
                {0, 540, 2},   {0, 116, 0},   {0, 117, 1},   {0, 0, 0},    {0, 351, 2},
                {-5, 2400, 5}, {-5, 8800, 19}, {5, 2400, 15}, {5, 8800, 56}, {5, -1, 0}};
   VirtualCounter clock;
-  PulseTimer timer(clock, core.adjustments);
+  PulseTimer timer(clock, remote.adjustments);
   for (const auto& c : cases) {
     useBuiltInAdjustments(0, c.markAdjust);
     EXPECT_EQ(timer.markToBytes(c.microseconds), c.bytes) << c.microseconds << " us at " << c.markAdjust;
@@ -63,14 +71,14 @@ TEST_F(PulseTimerTest, SpaceAdjustmentScalesWaitsByFivePercentStepsOnAnyCounter)
     EXPECT_NEAR(waitMicroseconds(slow, c.target), c.lasts, 1000.0) << "1 kHz: " << c.adjust << " " << c.target;
   }
   VirtualCounter slow(1000, 1000);
-  PulseTimer timer(slow, core.adjustments);
+  PulseTimer timer(slow, remote.adjustments);
   timer.calibrateTimer();
   EXPECT_NEAR(timer.loopCalibration(), 1e6f, 1e4f);
 }
 
 TEST_F(PulseTimerTest, WaitIsMeasuredFromTheStampNotFromTheCall) {
   VirtualCounter clock;
-  PulseTimer timer(clock, core.adjustments);
+  PulseTimer timer(clock, remote.adjustments);
   timer.calibrateTimer();
   timer.markStamp();
   const int64_t stamp = clock.elapsedNanoseconds();
@@ -83,7 +91,7 @@ TEST_F(PulseTimerTest, WaitIsMeasuredFromTheStampNotFromTheCall) {
 
 TEST_F(PulseTimerTest, ZeroOrNegativeTargetReturnsAfterOneRead) {
   VirtualCounter clock(1'000'000'000, 50);
-  PulseTimer timer(clock, core.adjustments);
+  PulseTimer timer(clock, remote.adjustments);
   timer.calibrateTimer();
   for (int32_t target : {0, -1, -2'000'000'000}) {
     timer.markStamp();
@@ -96,7 +104,7 @@ TEST_F(PulseTimerTest, ZeroOrNegativeTargetReturnsAfterOneRead) {
 // The tick length comes from the low 32 bits of the frequency only.
 TEST_F(PulseTimerTest, MicrosecondCounterNeedsNoLoopCalibration) {
   VirtualCounter clock(1'000'000), wide((int64_t{1} << 32) + 1'000'000);
-  PulseTimer timer(clock, core.adjustments), wideTimer(wide, core.adjustments);
+  PulseTimer timer(clock, remote.adjustments), wideTimer(wide, remote.adjustments);
   timer.calibrateTimer();
   wideTimer.calibrateTimer();
   EXPECT_EQ(timer.loopCalibration(), 0.0f);
@@ -108,23 +116,23 @@ TEST_F(PulseTimerTest, MicrosecondCounterNeedsNoLoopCalibration) {
 // unless auto adjust runs; a user device brings its own pair from its next use.
 TEST_F(PulseTimerTest, AdjustmentsInForceFollowTheDeviceAndAutoAdjust) {
   useBuiltInAdjustments(2, -1);
-  DeviceProfile& sony = core.catalogue.builtIn[0];
+  DeviceProfile& sony = remote.catalogue.builtIn[0];
   sony.spaceAdjust = -4, sony.markAdjust = 3;
-  core.current.device = &sony;
+  remote.current.device = &sony;
   VirtualCounter clock;
-  PulseTimer timer(clock, core.adjustments);
+  PulseTimer timer(clock, remote.adjustments);
   const auto inForce = [&] {
-    return std::tuple(core.adjustments.spaceAdjust(), core.adjustments.markAdjust(), timer.markToBytes(2400));
+    return std::tuple(remote.adjustments.spaceAdjust(), remote.adjustments.markAdjust(), timer.markToBytes(2400));
   };
   EXPECT_EQ(inForce(), std::tuple(2, -1, 9));
-  core.autoAdjustActive = true;
+  remote.autoAdjustActive = true;
   EXPECT_EQ(inForce(), std::tuple(-4, 3, 13));
-  core.autoAdjustActive = false;
+  remote.autoAdjustActive = false;
   EXPECT_EQ(inForce(), std::tuple(2, -1, 9));
-  core.catalogue.userCount = 1;
-  DeviceProfile& user = core.catalogue.userDevices[0];
+  remote.catalogue.userCount = 1;
+  DeviceProfile& user = remote.catalogue.userDevices[0];
   user.spaceAdjust = -3, user.markAdjust = 4;
-  core.current.device = &user;
+  remote.current.device = &user;
   EXPECT_EQ(inForce(), std::tuple(-3, 4, 14));
 }
 

@@ -7,12 +7,18 @@
 
 #include <algorithm>
 #include <set>
+#include <sstream>
+#include <vector>
 
+#include "app/remote.h"
+#include "app/user_device_actions.h"
 #include "ir/frame_encoder.h"
 #include "ir/frame_primitives.h"
 #include "ir/light_matcher.h"
-#include "app/user_device_actions.h"
-#include "support/fakes.h"
+#include "platform/sim_receiver.h"
+#include "platform/sim_transmitter.h"
+#include "platform/virtual_platform.h"
+#include "support/test_folder.h"
 
 namespace zapvane {
 namespace {
@@ -21,9 +27,9 @@ class NoWindow final : public LearnWindow {
  public:
   void updateMenuStates() override {}
   void repaintNow() override { ++repaints; }
-  void command(int32_t id) override { reported.push_back(id); }
+  void report(LearnReport report) override { reported.push_back(report); }
   int repaints = 0;
-  std::vector<int32_t> reported;
+  std::vector<LearnReport> reported;
 };
 
 TEST(SimReceiver, CharactersArriveInFifoLoadsAfterTheLight) {
@@ -48,56 +54,56 @@ TEST(SimReceiver, ReadsTakeAtMostWhatIsAsked) {
   EXPECT_EQ(receiver.read(30'000'000, 100), 56u);
 }
 
+// A capture on the remote's port and timer, run on the test thread so that
+// it alone moves the virtual clock, reporting to a window of its own.
 class LearnCaptureTest : public ::testing::Test {
  protected:
   LearnCaptureTest() {
-    startCatalogue(core);
-    timer.calibrateTimer();
-    EXPECT_EQ(createUserDevice(core, u"Learner", kTvSkin), CreateResult::created);
-    core.current.device = &core.catalogue.userDevices[0];
+    remote.start();
+    EXPECT_EQ(createUserDevice(remote, u"Learner", kTvSkin), CreateResult::created);
+    remote.current.device = &remote.catalogue.userDevices[0];
   }
 
   // Opens the port with `signal` arriving from 100 ms on, 20 us per poll.
   void pointRemote(const RemoteSignal& signal) {
-    opener.remote = signal;
-    ASSERT_TRUE(openForLearning(port));
+    machine.remote = signal;
+    ASSERT_TRUE(openForLearning(remote.port));
   }
 
   // The light of one frame sent on the port; with `toTheEnd` the last space
   // reaches the frame's end.
   std::vector<int64_t> lightOf(const DeviceProfile& device, int32_t command, bool toTheEnd) {
-    opener.remote.reset();
-    EXPECT_TRUE(port.openForSending());
-    PortPrimitives primitives(timer, port);
+    machine.remote.reset();
+    EXPECT_TRUE(remote.port.openForSending());
+    PortPrimitives primitives(remote.timer, remote.port);
     sendFrame(primitives, device, command);
-    auto light = mode2Durations(opener.opened->pendingBursts(), clock.frequency(), toTheEnd ? clock.now() : 0);
-    port.closePort();
+    auto light = mode2Durations(machine.opened->pendingBursts(), clock.frequency(), toTheEnd ? clock.now() : 0);
+    remote.port.closePort();
     return light;
   }
 
   CaptureEnd capture(int32_t slot) {
-    core.learning.learnSlot = slot;
+    remote.learning.learnSlot = slot;
     std::atomic<bool> waiting{true};
-    return runLearnCapture({core, port, timer, priority, beeper, window}, waiting);
+    return runLearnCapture({remote.catalogue, remote.current, remote.settings, remote.learning, remote.port,
+                            remote.timer, machine.priority(), machine.beeper(), window},
+                           waiting);
   }
 
-  const LearnedSignal& slot(int32_t s) { return *core.buffers.signalRows[0][static_cast<size_t>(s)]; }
+  const LearnedSignal& slot(int32_t s) { return *remote.buffers.signalRows[0][static_cast<size_t>(s)]; }
 
-  RemoteCore core;
-  VirtualCounter clock;
-  PulseTimer timer{clock, core.adjustments};
-  testing::RecordingSimOpener opener{clock};
-  testing::RecordingMessages messages;
-  IrPort port{opener, messages, core.settings};
-  NoThreadPriority priority;
-  testing::CountingBeeper beeper;
+  testing::TestFolder dir;
+  VirtualPlatform machine;
+  VirtualCounter& clock = machine.clock;
+  std::ostringstream err;
+  Remote remote{machine, DataFiles::in(dir.path().string()), err};
   NoWindow window;
 };
 
 TEST_F(LearnCaptureTest, OneSecondFromTheFirstCharacterThenConvertAndReport) {
   pointRemote({{560, 1690, 560, 560, 560}, 40'000});  // three polls a frame: 91 are not reached
   const int64_t opened = clock.elapsedNanoseconds();
-  core.settings.soundOn = 1;
+  remote.settings.soundOn = 1;
   EXPECT_EQ(capture(5), CaptureEnd::stored);
   // About 0.1 s until the remote starts, then one second of listening.
   EXPECT_NEAR(static_cast<double>(clock.elapsedNanoseconds() - opened), 1.1e9, 2e6);
@@ -105,17 +111,17 @@ TEST_F(LearnCaptureTest, OneSecondFromTheFirstCharacterThenConvertAndReport) {
   ASSERT_FALSE(learned.empty());
   EXPECT_EQ(learned.mark(0), 8 * 80 + 100);  // 560 us of light: 8 characters
   EXPECT_GT(learned.space(0), 1500);
-  EXPECT_FALSE(port.portBusy);
-  EXPECT_FALSE(core.learning.captureRunning);
-  EXPECT_EQ(beeper.toEnd, 1);
+  EXPECT_FALSE(remote.port.portBusy);
+  EXPECT_FALSE(remote.learning.captureRunning);
+  EXPECT_EQ(machine.beeps.toEnd, 1);
   EXPECT_EQ(window.repaints, 1);
-  EXPECT_EQ(window.reported, (std::vector<int32_t>{kReportLearnDialog}));
+  EXPECT_EQ(window.reported, (std::vector<LearnReport>{LearnReport::learnDialog}));
 }
 
 TEST_F(LearnCaptureTest, ShiftPageSlotsAskForTheirNameFirst) {
   pointRemote({{1000, 2000, 1000}, 40'000});
   capture(19);  // TV skin: commands 17.. are the shift page
-  EXPECT_EQ(window.reported, (std::vector<int32_t>{kReportNameCommand}));
+  EXPECT_EQ(window.reported, (std::vector<LearnReport>{LearnReport::nameCommand}));
 }
 
 TEST_F(LearnCaptureTest, ManyShortMarksEndTheCaptureAt91Polls) {
@@ -133,13 +139,13 @@ TEST_F(LearnCaptureTest, ManyShortMarksEndTheCaptureAt91Polls) {
 }
 
 TEST_F(LearnCaptureTest, StoppedCaptureStoresNothing) {
-  ASSERT_TRUE(openForLearning(port));  // no remote: nothing ever arrives
+  ASSERT_TRUE(openForLearning(remote.port));  // no remote: nothing ever arrives
   const LearnedSignal before = slot(2);
-  port.captureStop = true;             // as closing the port does
+  remote.port.captureStop = true;      // as closing the port does
   EXPECT_EQ(capture(2), CaptureEnd::stopped);
   EXPECT_EQ(slot(2).words, before.words);
   EXPECT_TRUE(window.reported.empty());
-  EXPECT_FALSE(core.learning.captureRunning);
+  EXPECT_FALSE(remote.learning.captureRunning);
 }
 
 // Every built-in command played by the simulated remote from its own light
@@ -155,7 +161,7 @@ TEST_F(LearnCaptureTest, RoundTripOfEveryBuiltInCommand) {
   int total = 0, decoded = 0;
   std::set<int32_t> failing;
   for (int32_t device = 0; device < kBuiltInCount; ++device) {
-    const DeviceProfile& profile = core.catalogue.builtIn[static_cast<size_t>(device)];
+    const DeviceProfile& profile = remote.catalogue.builtIn[static_cast<size_t>(device)];
     for (int32_t command = 0; command < profile.commandCount; ++command) {
       if (!commandExists(command, profile)) continue;
       ++total;
@@ -163,7 +169,7 @@ TEST_F(LearnCaptureTest, RoundTripOfEveryBuiltInCommand) {
       pointRemote({light, 50'000});
       capture(3);
       // Keep as much of the replayed light as one frame has.
-      std::vector<int64_t> replayed = lightOf(core.catalogue.userDevices[0], 3, false);
+      std::vector<int64_t> replayed = lightOf(remote.catalogue.userDevices[0], 3, false);
       replayed.resize(std::min(replayed.size(), light.size() - (light.size() % 2 == 0 ? 1 : 0)));
       bool same = false;
       for (const LightMatch& m : matcher.match(replayed)) same |= m.device == device && m.command == command;

@@ -7,9 +7,12 @@
 
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/remote.h"
+#include "platform/virtual_platform.h"
 #include "support/test_folder.h"
 
 namespace zapvane {
@@ -21,17 +24,27 @@ std::vector<int32_t> entriesOf(const SelectionList& list) {
   return std::vector<int32_t>(list.entries.begin(), list.entries.begin() + list.selectionCount);
 }
 
-// The built-in devices plus `userCount` user records; the selection never
-// looks inside a profile.
-std::unique_ptr<DeviceCatalogue> catalogueWith(int32_t userCount) {
-  auto catalogue = std::make_unique<DeviceCatalogue>();
-  fillBuiltInProfiles(catalogue->builtIn);
-  resetUserDevices(*catalogue);
-  catalogue->userCount = userCount;
-  CurrentDevice ignored;
-  buildCatalogue(*catalogue, ignored);
-  return catalogue;
-}
+// A remote whose catalogue holds the built-in devices plus `userCount` user
+// records (the selection never looks inside a profile), with no data files:
+// what start-up shows from a selection and a saved position, alone.
+struct CatalogueWith {
+  explicit CatalogueWith(int32_t userCount) {
+    startCatalogue(remote.catalogue, remote.current);
+    remote.catalogue.userCount = userCount;
+    buildCatalogue(remote.catalogue, remote.current);
+  }
+  // The device shown for `list` at saved position `savedPos`.
+  const CurrentDevice& show(const SelectionList& list, int32_t savedPos) {
+    remote.selection = list;
+    remote.settings.savedSelectionPos = savedPos;
+    remote.showSavedDevice();
+    return remote.current;
+  }
+
+  VirtualPlatform machine;
+  std::ostringstream err;
+  Remote remote{machine, DataFiles{}, err};
+};
 
 class SelectionFile : public ::testing::Test {
  protected:
@@ -80,7 +93,7 @@ TEST_F(SelectionFile, DamagedFilesKeepOnlyUsableEntriesAndSaySo) {
       {"cut inside an entry", cutMidWord, {7, 8}, true},
       {"three bytes", Bytes{3, 0, 0}, {}, true},
   };
-  auto catalogue = catalogueWith(0);
+  auto catalogue = std::make_unique<CatalogueWith>(0);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     writeBytes(path, c.file);
@@ -93,12 +106,10 @@ TEST_F(SelectionFile, DamagedFilesKeepOnlyUsableEntriesAndSaySo) {
     EXPECT_EQ(!load.problem.empty(), c.problem) << load.problem;
     EXPECT_EQ(readBytes(path), c.file) << "a load must not rewrite the file";
 
-    IrSettings settings;
-    CurrentDevice current;
-    restoreCurrentDevice(settings, *list, *catalogue, current);
+    const CurrentDevice& current = catalogue->show(*list, 0);
     const int32_t shown = c.kept.empty() ? 0 : c.kept[0];
     EXPECT_EQ(current.catalogueIndex, shown);
-    EXPECT_EQ(current.device.load(), &catalogue->builtIn[static_cast<size_t>(shown)]);
+    EXPECT_EQ(current.device.load(), &catalogue->remote.catalogue.builtIn[static_cast<size_t>(shown)]);
   }
 
   std::filesystem::remove(path);
@@ -111,7 +122,7 @@ TEST_F(SelectionFile, DamagedFilesKeepOnlyUsableEntriesAndSaySo) {
 }
 
 TEST(RestoreCurrentDevice, ShowsTheSavedPositionOrFallsBackToTheFirstEntry) {
-  auto catalogue = catalogueWith(3);  // catalogueCount 41
+  auto catalogue = std::make_unique<CatalogueWith>(3);  // catalogueCount 41
   SelectionList list;
   list.selectionCount = 3;
   list.entries = {4, 9, 40, 22};  // 22 lies past the list: never shown
@@ -123,12 +134,9 @@ TEST(RestoreCurrentDevice, ShowsTheSavedPositionOrFallsBackToTheFirstEntry) {
   for (const auto& c : cases) {
     SCOPED_TRACE("saved position " + std::to_string(c.savedPos) + ", second entry " + std::to_string(c.secondEntry));
     list.entries[1] = c.secondEntry;
-    IrSettings settings;
-    settings.savedSelectionPos = c.savedPos;
-    CurrentDevice current;
-    restoreCurrentDevice(settings, list, *catalogue, current);
+    const CurrentDevice& current = catalogue->show(list, c.savedPos);
     EXPECT_EQ(current.catalogueIndex, c.shown);
-    EXPECT_EQ(current.device.load(), catalogue->entries[static_cast<size_t>(c.shown)]);
+    EXPECT_EQ(current.device.load(), catalogue->remote.catalogue.entries[static_cast<size_t>(c.shown)]);
     if (c.shown != 0) {
       EXPECT_EQ(list.entries.at(static_cast<size_t>(current.selectionPos.load())), c.shown);
     }
