@@ -164,29 +164,15 @@ constexpr std::array<uint32_t, totalRowWords()> kCodeWords = [] {
 void fillBuiltInProfiles(std::array<DeviceProfile, kBuiltInCount>& profiles) {
   for (size_t i = 0; i < kBuiltInSources.size(); ++i) {
     const DeviceSource& source = kBuiltInSources[i];
-    const builtin::TimingSet& timing = kTimingSets[static_cast<size_t>(source.timingSet - 1)];
     DeviceProfile& p = profiles[i];
 
     p.name.fill(0);
     std::copy_n(source.name.begin(), std::min<size_t>(source.name.size(), kNameUnits - 1), p.name.begin());
-    p.headerMark = timing.headerMark;
-    p.headerSpace = timing.headerSpace;
-    p.oneMark = timing.oneMark;
-    p.oneSpace = timing.oneSpace;
-    p.zeroMark = timing.zeroMark;
-    p.zeroSpace = timing.zeroSpace;
-    p.trailerMark = timing.trailerMark;
-    p.trailerSpace = 0;
-    p.tailMark1 = timing.tailMark1;
-    p.tailWait1 = timing.tailWait1;
-    p.tailMark2 = timing.tailMark2;
-    p.tailWait2 = timing.tailWait2;
-    p.codeBits = timing.codeBits;
+    p.timing = kTimingSets[static_cast<size_t>(source.timingSet - 1)];
     p.commandCount = commandCountOf(source);
     p.codeTable = kCodeWords.data() + kRowOffsets[i];
     p.labelCount = labelCountOf(source);
     p.labelTable = p.labelCount > 0 ? source.labels.data() : nullptr;
-    p.trailerWait = 0;
     p.frameGap = source.frameGap;
     p.skinType = source.skinType;
     p.isLearned = 0;

@@ -17,19 +17,9 @@
 
 namespace zapvane::builtin {
 
-// Frame timing shared by several devices, microseconds. trailerSpace and
-// trailerWait are 0 in every set.
-struct TimingSet {
-  int32_t headerMark, headerSpace;
-  int32_t oneMark, oneSpace;
-  int32_t zeroMark, zeroSpace;
-  int32_t trailerMark;
-  int32_t tailWait1, tailMark1, tailWait2, tailMark2;
-  int32_t codeBits;
-};
-
-// Sets are numbered from 1, as the sources name them.
-inline constexpr std::array<TimingSet, 7> kTimingSets = {{
+// Frame timing shared by several devices, microseconds. Sets are numbered
+// from 1, as the sources name them.
+inline constexpr std::array<FrameTiming, 7> kTimingSets = {{
     // header       one          zero       trailer  tail (wait1, mark1, wait2, mark2)  bits
     {2400, 600,  1200, 550,  600, 550,  0,    0, 0, 0, 0,                 12},  // 1: SONY
     {3600, 1700, 400, 1250,  400, 400,  400,  0, 0, 0, 0,                 48},  // 2: PANASONIC

@@ -7,17 +7,11 @@ void resetUserDevices(DeviceCatalogue& catalogue) {
     DeviceProfile& p = catalogue.userDevices[static_cast<size_t>(i)];
     p.name.fill(0);
     p.userIndex = i;
-    p.headerMark = p.headerSpace = 0;
-    p.oneMark = p.oneSpace = 0;
-    p.zeroMark = p.zeroSpace = 0;
-    p.trailerMark = p.trailerSpace = 0;
-    p.tailMark1 = p.tailWait1 = p.tailMark2 = p.tailWait2 = 0;
-    p.codeBits = 0;
+    p.timing = {};
     p.commandCount = 0;
     p.codeTable = nullptr;
     p.labelTable = nullptr;
     p.labelCount = 0;
-    p.trailerWait = 0;
     p.frameGap = kUserFrameGap;
     p.skinType = kTvSkin;
     p.isLearned = 1;
@@ -56,7 +50,7 @@ bool appendUserDevice(DeviceCatalogue& catalogue, int32_t userIndex) {
 }
 
 CommandRow commandEntry(const DeviceProfile& profile, int32_t index) {
-  const int width = rowWidth(profile.codeBits);
+  const int width = rowWidth(profile.timing.codeBits);
   return CommandRow(profile.codeTable + static_cast<ptrdiff_t>(index) * width, width);
 }
 

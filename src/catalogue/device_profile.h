@@ -72,26 +72,28 @@ class CommandRow {
   int width_;
 };
 
+// How a built-in device's frame is timed, in microseconds; a user device
+// leaves it all 0. The members stand in the order the timing sheets list
+// them, so the catalogue's sets are written as plain rows.
+struct FrameTiming {
+  int32_t headerMark = 0, headerSpace = 0;
+  int32_t oneMark = 0, oneSpace = 0;
+  int32_t zeroMark = 0, zeroSpace = 0;
+  int32_t trailerMark = 0;
+  int32_t tailWait1 = 0, tailMark1 = 0, tailWait2 = 0, tailMark2 = 0;
+  int32_t codeBits = 0;
+  int32_t trailerSpace = 0, trailerWait = 0;  // 0 in every set
+
+  bool operator==(const FrameTiming&) const = default;
+};
+
 struct DeviceProfile {
   std::array<char16_t, kNameUnits> name{};
-  int32_t headerMark = 0;
-  int32_t headerSpace = 0;
-  int32_t oneMark = 0;
-  int32_t oneSpace = 0;
-  int32_t zeroMark = 0;
-  int32_t zeroSpace = 0;
-  int32_t trailerMark = 0;
-  int32_t trailerSpace = 0;
-  int32_t tailMark1 = 0;
-  int32_t tailWait1 = 0;
-  int32_t tailMark2 = 0;
-  int32_t tailWait2 = 0;
-  int32_t codeBits = 0;
+  FrameTiming timing;
   int32_t commandCount = 0;
   const uint32_t* codeTable = nullptr;         // commandCount rows of rowWidth(codeBits) words
   const char16_t* const* labelTable = nullptr;  // labelCount zero-terminated strings
   int32_t labelCount = 0;
-  int32_t trailerWait = 0;
   int32_t frameGap = 0;
   int32_t skinType = kTvSkin;
   int32_t isLearned = 0;

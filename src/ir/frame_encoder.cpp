@@ -43,26 +43,26 @@ void sendFrame(FramePrimitives& out, const DeviceProfile& p, int32_t command) {
 
   // All six counts, even for parts the frame lacks: a mark adjustment that
   // changes mid-frame takes effect at the next frame, never inside this one.
-  const FrameBytes bytes{out.markToBytes(p.headerMark),  out.markToBytes(p.oneMark),
-                         out.markToBytes(p.zeroMark),    out.markToBytes(p.trailerMark),
-                         out.markToBytes(p.tailMark1),   out.markToBytes(p.tailMark2)};
+  const FrameBytes bytes{out.markToBytes(p.timing.headerMark),  out.markToBytes(p.timing.oneMark),
+                         out.markToBytes(p.timing.zeroMark),    out.markToBytes(p.timing.trailerMark),
+                         out.markToBytes(p.timing.tailMark1),   out.markToBytes(p.timing.tailMark2)};
   const CommandRow row = commandEntry(p, command);
   const int width = row.width();
-  uint32_t mask = p.codeBits <= 32 ? 1u << ((p.codeBits - 1) & 31) : 1u << ((p.codeBits - 33) & 31);
+  uint32_t mask = p.timing.codeBits <= 32 ? 1u << ((p.timing.codeBits - 1) & 31) : 1u << ((p.timing.codeBits - 33) & 31);
 
   if (bytes.header != 0) {
     out.markStamp();
     out.writeBurst(bytes.header);
-    out.waitSince(waitTarget(p.headerSpace, bytes.header, kHeaderByteMicroseconds));
+    out.waitSince(waitTarget(p.timing.headerSpace, bytes.header, kHeaderByteMicroseconds));
   }
 
-  for (int32_t i = 0; i < p.codeBits; ++i) {
+  for (int32_t i = 0; i < p.timing.codeBits; ++i) {
     out.markStamp();
     uint32_t bit = 0;
     if (width == 4) {
       bit = row.code() & mask;
     } else if (width == 5) {
-      const int32_t remaining = p.codeBits - i;
+      const int32_t remaining = p.timing.codeBits - i;
       if (remaining > 32) {
         bit = row.codeHigh() & mask;
       } else {
@@ -75,30 +75,30 @@ void sendFrame(FramePrimitives& out, const DeviceProfile& p, int32_t command) {
     }
     if (bit != 0) {
       out.writeBurst(bytes.one);
-      out.waitSince(waitTarget(p.oneSpace, bytes.one, kByteMicroseconds));
+      out.waitSince(waitTarget(p.timing.oneSpace, bytes.one, kByteMicroseconds));
     } else {
       out.writeBurst(bytes.zero);
-      out.waitSince(waitTarget(p.zeroSpace, bytes.zero, kByteMicroseconds));
+      out.waitSince(waitTarget(p.timing.zeroSpace, bytes.zero, kByteMicroseconds));
     }
     mask >>= 1;
   }
 
-  if (p.trailerMark == 0) return;
+  if (p.timing.trailerMark == 0) return;
   out.markStamp();
-  out.waitSince(p.trailerWait);
+  out.waitSince(p.timing.trailerWait);
   out.writeBurst(bytes.trailer);
-  out.waitSince(waitTarget(p.trailerSpace, bytes.trailer, kByteMicroseconds));
+  out.waitSince(waitTarget(p.timing.trailerSpace, bytes.trailer, kByteMicroseconds));
 
-  if (p.tailMark1 == 0) return;
+  if (p.timing.tailMark1 == 0) return;
   out.markStamp();
-  out.waitSince(p.tailWait1);
+  out.waitSince(p.timing.tailWait1);
   out.markStamp();
   out.writeBurst(bytes.tail1);
   out.waitSince(waitTarget(0, bytes.tail1, kTail1ByteMicroseconds));
 
-  if (p.tailMark2 == 0) return;
+  if (p.timing.tailMark2 == 0) return;
   out.markStamp();
-  out.waitSince(p.tailWait2);
+  out.waitSince(p.timing.tailWait2);
   out.markStamp();
   out.writeBurst(bytes.tail2);
   out.waitSince(waitTarget(0, bytes.tail2, kByteMicroseconds));

@@ -81,7 +81,7 @@ std::vector<LightMatch> LightMatcher::match(const std::vector<int64_t>& duration
 
 std::string LightMatcher::codeHex(const DeviceProfile& profile, int32_t command) {
   const CommandRow row = commandEntry(profile, command);
-  const int digits = (profile.codeBits + 3) / 4;
+  const int digits = (profile.timing.codeBits + 3) / 4;
   char text[32];
   if (row.width() == 5) {
     const uint64_t code = static_cast<uint64_t>(row.codeHigh()) << 32 | row.codeLow();

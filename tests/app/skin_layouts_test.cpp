@@ -98,7 +98,7 @@ TEST_F(HitTestTest, BuiltInSlotResolvesToTheLastRowMarkedWithIt) {
   // Three rows on a 12-bit table: rows 1 and 2 both claim slot 0.
   const uint32_t table[] = {0x010, 0, 0, 0, 0x020, 0, 1, 0, 0x030, 0, 1, 0};
   DeviceProfile device;
-  device.codeBits = 12;
+  device.timing.codeBits = 12;
   device.commandCount = 3;
   device.codeTable = table;
   device.labelCount = 1;

@@ -61,9 +61,10 @@ TEST(AppendUserDevice, NewDeviceTakesIndex38PlusUserIndexOnlyWhenInUse) {
 
 // Every field a reset user device must hold at 0.
 std::vector<int32_t*> zeroedFields(DeviceProfile& p) {
-  return {&p.headerMark,   &p.headerSpace, &p.oneMark,   &p.oneSpace,  &p.zeroMark,    &p.zeroSpace,
-          &p.trailerMark,  &p.trailerSpace, &p.tailMark1, &p.tailWait1, &p.tailMark2,   &p.tailWait2,
-          &p.codeBits,     &p.commandCount, &p.labelCount, &p.trailerWait, &p.skinType};
+  FrameTiming& t = p.timing;
+  return {&t.headerMark, &t.headerSpace, &t.oneMark,   &t.oneSpace,  &t.zeroMark,     &t.zeroSpace,
+          &t.trailerMark, &t.trailerSpace, &t.tailMark1, &t.tailWait1, &t.tailMark2,    &t.tailWait2,
+          &t.codeBits,   &p.commandCount, &p.labelCount, &t.trailerWait, &p.skinType};
 }
 
 TEST(ResetUserDevices, EveryRecordBecomesAnEmptyLearnedDevice) {
@@ -95,7 +96,7 @@ TEST(ResetUserDevices, EveryRecordBecomesAnEmptyLearnedDevice) {
 
 // A built-in device with a code table of our own.
 void useTable(DeviceProfile& p, const std::vector<uint32_t>& words, int32_t codeBits) {
-  p.codeBits = codeBits;
+  p.timing.codeBits = codeBits;
   p.codeTable = words.data();
   p.commandCount = static_cast<int32_t>(words.size()) / (codeBits > 32 ? 5 : 4);
 }
@@ -130,7 +131,7 @@ TEST(CommandExists, BuiltInRowsByTheirFirstWordOrTheShiftCommand) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(commandExists(c.index, c.profile, c.page), c.exists)
-        << c.profile.codeBits << "-bit table, index " << c.index << ", shift page " << c.page.shiftPage << " command "
+        << c.profile.timing.codeBits << "-bit table, index " << c.index << ", shift page " << c.page.shiftPage << " command "
         << c.page.shiftCommand;
   }
 }

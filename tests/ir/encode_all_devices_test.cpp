@@ -77,10 +77,10 @@ struct Transmitter {
 // bits from the one code word, above that the low codeBits-32 bits of
 // codeHigh and then all of codeLow.
 std::string rowBits(const DeviceProfile& p, int32_t command) {
-  const uint32_t* row = p.codeTable + static_cast<ptrdiff_t>(command) * (p.codeBits <= 32 ? 4 : 5);
-  const uint64_t code = p.codeBits <= 32 ? row[0] : uint64_t{row[0]} << 32 | row[1];
+  const uint32_t* row = p.codeTable + static_cast<ptrdiff_t>(command) * (p.timing.codeBits <= 32 ? 4 : 5);
+  const uint64_t code = p.timing.codeBits <= 32 ? row[0] : uint64_t{row[0]} << 32 | row[1];
   std::string bits;
-  for (int b = p.codeBits - 1; b >= 0; --b) bits += ((code >> b) & 1u) != 0 ? '1' : '0';
+  for (int b = p.timing.codeBits - 1; b >= 0; --b) bits += ((code >> b) & 1u) != 0 ? '1' : '0';
   return bits;
 }
 
@@ -91,11 +91,11 @@ double bytesFor(int32_t mark) { return std::floor(mark / 234.0 + 0.5); }
 // timings lies nearer.
 std::string decodeBits(const DeviceProfile& p, const std::vector<Pulse>& light) {
   std::string bits;
-  for (size_t i = bytesFor(p.headerMark) > 0 ? 1 : 0; i < light.size() && std::ssize(bits) < p.codeBits; ++i) {
+  for (size_t i = bytesFor(p.timing.headerMark) > 0 ? 1 : 0; i < light.size() && std::ssize(bits) < p.timing.codeBits; ++i) {
     auto distance = [&](int32_t mark, int32_t space) {
       return std::hypot(light[i].mark - mark, light[i].space - space);
     };
-    bits += distance(p.oneMark, p.oneSpace) < distance(p.zeroMark, p.zeroSpace) ? '1' : '0';
+    bits += distance(p.timing.oneMark, p.timing.oneSpace) < distance(p.timing.zeroMark, p.timing.zeroSpace) ? '1' : '0';
   }
   return bits;
 }
@@ -110,11 +110,11 @@ std::vector<Pulse> expectedLight(const DeviceProfile& p, const std::string& bits
     if (!light.empty()) light.back().space += lead;
     light.push_back({bytes * kByteLight, std::max(0.0, space + microsecondsPerByte * bytes - bytes * kByteLight)});
   };
-  if (bytesFor(p.headerMark) > 0) add(0, p.headerMark, p.headerSpace, 250);
-  for (char bit : bits) add(0, bit == '1' ? p.oneMark : p.zeroMark, bit == '1' ? p.oneSpace : p.zeroSpace, 234);
-  const struct { int32_t lead, mark, space, perByte; } ending[] = {{p.trailerWait, p.trailerMark, p.trailerSpace, 234},
-                                                                   {p.tailWait1, p.tailMark1, 0, 200},
-                                                                   {p.tailWait2, p.tailMark2, 0, 234}};
+  if (bytesFor(p.timing.headerMark) > 0) add(0, p.timing.headerMark, p.timing.headerSpace, 250);
+  for (char bit : bits) add(0, bit == '1' ? p.timing.oneMark : p.timing.zeroMark, bit == '1' ? p.timing.oneSpace : p.timing.zeroSpace, 234);
+  const struct { int32_t lead, mark, space, perByte; } ending[] = {{p.timing.trailerWait, p.timing.trailerMark, p.timing.trailerSpace, 234},
+                                                                   {p.timing.tailWait1, p.timing.tailMark1, 0, 200},
+                                                                   {p.timing.tailWait2, p.timing.tailMark2, 0, 234}};
   for (const auto& part : ending) {
     if (part.mark == 0) break;
     add(part.lead, part.mark, part.space, part.perByte);
@@ -142,7 +142,7 @@ TEST_P(EncodeAllDevices, EveryCommandDecodesToItsCode) {
   int sent = 0;
   for (int32_t c = 0; c < p.commandCount; ++c) {
     SCOPED_TRACE("command " + std::to_string(c));
-    const bool absent = p.codeTable[c * (p.codeBits <= 32 ? 4 : 5)] == 0xFFFFFFFFu;
+    const bool absent = p.codeTable[c * (p.timing.codeBits <= 32 ? 4 : 5)] == 0xFFFFFFFFu;
     ASSERT_EQ(commandExists(c, p), !absent);
     if (absent) continue;
     const std::vector<Pulse> light = tx.send(p, c);
@@ -173,10 +173,7 @@ std::string bitSteps(const std::string& bits, const std::string& one, const std:
   return all;
 }
 
-struct Shape {
-  int32_t headerMark, headerSpace, oneMark, oneSpace, zeroMark, zeroSpace, trailerMark;
-  int32_t tailWait1, tailMark1, tailWait2, tailMark2, codeBits;
-};
+using Shape = FrameTiming;
 constexpr Shape kSonyShape{2400, 600, 1200, 550, 600, 550, 0, 0, 0, 0, 0, 12};
 constexpr Shape kToshibaShape{8800, 4400, 550, 1600, 550, 550, 540, 39200, 8800, 2200, 550, 32};
 const std::string kToshibaTrailer = "^w0b2w468";
@@ -186,10 +183,7 @@ const std::string kToshibaTail2 = "^w2200^b2w468";
 // A built-in device of the given shape whose only command is `row`.
 struct Shaped {
   Shaped(const Shape& s, std::vector<uint32_t> codeRow) : row(std::move(codeRow)) {
-    p.headerMark = s.headerMark, p.headerSpace = s.headerSpace, p.oneMark = s.oneMark, p.oneSpace = s.oneSpace;
-    p.zeroMark = s.zeroMark, p.zeroSpace = s.zeroSpace, p.trailerMark = s.trailerMark;
-    p.tailWait1 = s.tailWait1, p.tailMark1 = s.tailMark1, p.tailWait2 = s.tailWait2, p.tailMark2 = s.tailMark2;
-    p.codeBits = s.codeBits, p.codeTable = row.data(), p.commandCount = 1;
+    p.timing = s, p.codeTable = row.data(), p.commandCount = 1;
   }
   std::vector<uint32_t> row;
   DeviceProfile p;
@@ -236,8 +230,8 @@ TEST_F(FrameSteps, PartsOfTheFrameLeftOut) {
   };
   for (const auto& c : cases) {
     Shaped s(kToshibaShape, {0b10, 0, 0, 0, 0, 0});
-    s.p.headerMark = c.headerMark, s.p.codeBits = c.codeBits;
-    s.p.trailerMark = c.trailerMark, s.p.tailMark1 = c.tailMark1, s.p.tailMark2 = c.tailMark2;
+    s.p.timing.headerMark = c.headerMark, s.p.timing.codeBits = c.codeBits;
+    s.p.timing.trailerMark = c.trailerMark, s.p.timing.tailMark1 = c.tailMark1, s.p.timing.tailMark2 = c.tailMark2;
     EXPECT_EQ(record(s.p), c.steps) << "header " << c.headerMark << ", " << c.codeBits << " bits, trailer "
                                     << c.trailerMark << ", tails " << c.tailMark1 << "/" << c.tailMark2;
   }
