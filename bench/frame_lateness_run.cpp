@@ -104,9 +104,9 @@ std::optional<FrameRunResult> timeFrames(Remote& remote, BenchPlatform& machine,
     const FrameTarget& target = targets[static_cast<size_t>(frame) % targets.size()];
     remote.current.device = target.device;
     recorder.beginFrame();
-    if (raiseToTimeCritical()) ++result.realtimeFrames;
+    if (machine.priority().raiseToTimeCritical()) ++result.realtimeFrames;
     sendFrame(recorder, *target.device, target.command);
-    dropToNormalPriority();
+    machine.priority().dropToNormal();
 
     const std::vector<Burst>& bursts = sim.pendingBursts();
     const std::vector<int64_t>& ideals = recorder.idealStarts();

@@ -48,7 +48,6 @@ class GrantCountingPriority final : public ThreadPriority {
     if (dropTicks_.size() < dropTicks_.capacity()) dropTicks_.push_back(clock_.now());
     real_.dropToNormal();
   }
-  void schedulingHint(int value) override { real_.schedulingHint(value); }
 
   // Read only once the worker has been joined. The first raise precedes the
   // first frame, so raise k + 1 ends the stretch that drop k began.

@@ -51,7 +51,6 @@ bool runTransmitWorker(const TransmitContext& context) {
     context.timer.waitSince(device.frameGap);
 
     context.priority.dropToNormal();
-    context.priority.schedulingHint(kSendingSchedulingHint);
     context.port.frameDone();
     context.sleeper.sleepMilliseconds(pauseAfterFrame(device, command));
     if (!context.pen.buttonHeld) break;
@@ -68,7 +67,6 @@ bool runTransmitWorker(const TransmitContext& context) {
   } while (context.pen.buttonHeld);
 
   context.priority.dropToNormal();
-  context.priority.schedulingHint(kSendingSchedulingHint);
   context.port.closePort();
   return true;
 }

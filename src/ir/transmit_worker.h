@@ -30,7 +30,6 @@ namespace zapvane {
 
 inline constexpr int32_t kPauseMilliseconds = 10;         // after each frame of a built-in command
 inline constexpr int32_t kLearnedPauseMilliseconds = 80;  // after each frame of a learned command
-inline constexpr int kSendingSchedulingHint = 254;
 
 // The sleep after each frame of `command`: 80 ms for a learned device, else
 // the command's extra delay + 10 ms.

@@ -23,7 +23,6 @@ CaptureEnd runLearnCapture(const LearnContext& context, std::atomic<bool>& waiti
   const auto ticksPerSecond = static_cast<int64_t>(1000000.0f / context.timer.microsecondsPerTick());
   device.setQueueSizes(kLearnQueueBytes, kLearnQueueBytes);
   context.priority.raiseToTimeCritical();
-  context.priority.schedulingHint(kLearningSchedulingHint);
 
   std::array<uint8_t, kPollBytes> buffer{};
   for (int i = 0; i < kDrainReads; ++i) device.read(buffer.data(), buffer.size());

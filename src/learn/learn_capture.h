@@ -31,7 +31,6 @@ inline constexpr InfraredLine kLearningLine{kLearnBaudRate, false, kEventCharRec
 inline constexpr uint32_t kLearnQueueBytes = 1000;
 inline constexpr size_t kPollBytes = 100;
 inline constexpr int kDrainReads = 30;
-inline constexpr int kLearningSchedulingHint = 200;
 
 // How a capture reports back: show the Learn function dialog again, or first
 // ask for the name of the shift-page command just learned.

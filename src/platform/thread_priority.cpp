@@ -26,14 +26,4 @@ void RealThreadPriority::dropToNormal() {
   pthread_setschedparam(pthread_self(), SCHED_OTHER, &param);
 }
 
-namespace {
-RealThreadPriority& processPriority() {
-  static RealThreadPriority priority;
-  return priority;
-}
-}  // namespace
-
-bool raiseToTimeCritical() { return processPriority().raiseToTimeCritical(); }
-void dropToNormalPriority() { processPriority().dropToNormal(); }
-
 }  // namespace zapvane

@@ -16,9 +16,6 @@ class ThreadPriority {
   // True when the calling thread now runs time-critical.
   virtual bool raiseToTimeCritical() = 0;
   virtual void dropToNormal() = 0;
-  // The handheld followed each drop with a scheduler quantum hint (254
-  // while sending, 200 while learning). Linux has no such knob.
-  virtual void schedulingHint(int) {}
 };
 
 class RealThreadPriority final : public ThreadPriority {
@@ -29,17 +26,5 @@ class RealThreadPriority final : public ThreadPriority {
  private:
   std::atomic<bool> noticeGiven_{false};
 };
-
-// Records nothing and changes nothing: for tests and tools that must not
-// touch the scheduler.
-class NoThreadPriority final : public ThreadPriority {
- public:
-  bool raiseToTimeCritical() override { return false; }
-  void dropToNormal() override {}
-};
-
-// Shorthands on one process-wide RealThreadPriority, for tools.
-bool raiseToTimeCritical();
-void dropToNormalPriority();
 
 }  // namespace zapvane
