@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/memory_file_system.h"
 #include "platform/platform.h"
 #include "platform/sim_transmitter.h"
 
@@ -30,6 +31,8 @@ class BenchPlatform final : public Platform {
   ThreadPriority& priority() override { return priority_; }
   Beeper& beeper() override { return beeper_; }
   IdleTimeouts& idle() override { return idle_; }
+  // The data files stay in memory: the bench times the sending, not a disk.
+  FileSystem& files() override { return files_; }
   // Every name opens a simulated transmitter that logs nothing, whatever
   // ports.conf would say: the bench times the sending, not a device.
   std::unique_ptr<SerialDevice> openPort(const std::string& name, const PortsConfig& config,
@@ -46,6 +49,7 @@ class BenchPlatform final : public Platform {
   RealSleeper sleeper_;
   SilentBeeper beeper_;
   IdleTimeouts idle_;
+  MemoryFileSystem files_;
 };
 
 }  // namespace zapvane::bench

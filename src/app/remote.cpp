@@ -1,6 +1,5 @@
 #include "app/remote.h"
 
-#include "platform/data_dir.h"
 #include "storage/file_io.h"
 #include "storage/settings_file.h"
 #include "storage/user_devices_file.h"
@@ -35,32 +34,33 @@ Remote::~Remote() {
 }
 
 void Remote::start() {
-  std::string dirError;
-  if (!ensureDataDir(files.dir, dirError)) problems.notice(dirError);
+  FileSystem& fs = platform.files();
+  const Status dir = fs.createDirectories(files.dir);
+  if (!dir.isOk()) problems.notice(dir.message());
 
   // Saves killed before their rename leave a temporary file each.
   for (const std::string* file : {&files.settings, &files.selection, &files.userDevices}) {
-    removeStaleTemporaries(*file, kStaleTemporarySeconds);
+    removeStaleTemporaries(fs, *file, kStaleTemporarySeconds);
   }
 
   fillBuiltInProfiles(catalogue.builtIn);
   resetUserDevices(catalogue);
-  const UserDevicesLoad users = loadUserDevices(catalogue, buffers, files.userDevices, attached_);
-  if (!users.problem.empty()) problems.notice(users.problem);
+  const UserDevicesLoad users = loadUserDevices(catalogue, buffers, fs, files.userDevices, attached_);
+  if (!users.finding.isOk()) problems.notice(users.finding.message());
 
   timer.calibrateTimer();
 
-  portsConfig = loadPortsConfig(files.portsConfig);
+  portsConfig = loadPortsConfig(fs, files.portsConfig);
   for (const std::string& warning : portsConfig.warnings) problems.notice(files.portsConfig + ": " + warning);
-  const SettingsLoad loaded = loadSettings(settings, files.settings, portsConfig.port);
+  const SettingsLoad loaded = loadSettings(settings, fs, files.settings, portsConfig.port);
   if (!loaded.readError.isOk()) problems.notice(loaded.readError.message() + "; using the default settings");
   problems.saveFailed(loaded.saved);
 
   buildCatalogue(catalogue, current);
 
-  const SelectionLoad chosen = loadSelection(selection, files.selection, catalogue.catalogueCount);
+  const SelectionLoad chosen = loadSelection(selection, fs, files.selection, catalogue.catalogueCount);
   if (!chosen.readError.isOk()) problems.notice(chosen.readError.message() + "; starting with an empty selection");
-  if (!chosen.problem.empty()) problems.notice(chosen.problem);
+  if (!chosen.finding.isOk()) problems.notice(chosen.finding.message());
 
   showSavedDevice();
 
@@ -89,11 +89,15 @@ void Remote::showSavedDevice() {
   showDevice(index >= 0 && index < catalogue.catalogueCount ? index : 0, pos);
 }
 
-void Remote::saveSettingsFile() { problems.saveFailed(saveSettings(settings, files.settings)); }
+void Remote::saveSettingsFile() { problems.saveFailed(saveSettings(settings, platform.files(), files.settings)); }
 
-void Remote::saveUserDevicesFile() { problems.saveFailed(saveUserDevices(catalogue, files.userDevices)); }
+void Remote::saveUserDevicesFile() {
+  problems.saveFailed(saveUserDevices(catalogue, platform.files(), files.userDevices));
+}
 
-void Remote::saveSelectionFile() { problems.saveFailed(saveSelection(selection, files.selection)); }
+void Remote::saveSelectionFile() {
+  problems.saveFailed(saveSelection(selection, platform.files(), files.selection));
+}
 
 std::unique_ptr<SerialDevice> Remote::ConfiguredPorts::open(const std::string& name, std::string& error) {
   return remote_.platform.openPort(name, remote_.portsConfig, remote_.files.simLog, error);

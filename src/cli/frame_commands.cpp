@@ -57,6 +57,7 @@ PreparedFrame prepareFrame(Remote& remote, const FrameRequest& request) {
 int runFrame(Context& context, const std::vector<std::string>& args) {
   const FrameRequest request = parseFrameRequest(args);
   VirtualPlatform platform;
+  platform.realFiles = true;
   const auto remote = startRemote(platform, context);
   const PreparedFrame frame = prepareFrame(*remote, request);
   FrameRecorder recorder(remote->timer);
@@ -69,6 +70,7 @@ int runPulses(Context& context, const std::vector<std::string>& args) {
   const FrameRequest request = parseFrameRequest(args);
   VirtualPlatform platform;
   platform.everyPortSimulated = true;  // the light of the frame, whatever port is configured
+  platform.realFiles = true;
   const auto remote = startRemote(platform, context);
   const PreparedFrame frame = prepareFrame(*remote, request);
   IrPort& port = remote->port;

@@ -61,7 +61,7 @@ int runLabel(Context& context, const std::vector<std::string>& args) {
   remote->learning.editedUserDevice = user;
   remote->learning.labelSlot = slot;
   nameCommand(*remote, utf8ToUtf16(parsed.positional[2]));
-  const Status saved = saveUserDevices(remote->catalogue, remote->files.userDevices);
+  const Status saved = saveUserDevices(remote->catalogue, remote->platform.files(), remote->files.userDevices);
   if (!saved.isOk()) fail(saved);
   return kExitOk;
 }
@@ -88,6 +88,7 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
   RealPlatform realPlatform;
   VirtualPlatform virtualPlatform;
   virtualPlatform.everyPortSimulated = true;
+  virtualPlatform.realFiles = true;
   virtualPlatform.remote = remote;
   virtualPlatform.remoteDelayNanoseconds = kRemoteStartNanoseconds;
   virtualPlatform.pollNanoseconds = kVirtualPollNanoseconds;
@@ -108,7 +109,7 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
   if (!remote) context.err << "zapvane-cli learn: point the remote at the port and hold its button\n";
   core->learnWorker.join();
 
-  const Status saved = saveUserDevices(core->catalogue, core->files.userDevices);
+  const Status saved = saveUserDevices(core->catalogue, core->platform.files(), core->files.userDevices);
   if (!saved.isOk()) fail(saved);
   const LearnedSignal& signal = *device.learnedSlots[command];
   int pairs = 0;

@@ -35,7 +35,7 @@ int runSelection(Context& context, const std::vector<std::string>& args) {
     }
     list.entries[static_cast<size_t>(list.selectionCount++)] = index;
   }
-  const Status saved = saveSelection(list, DataFiles::in(context.dataDir).selection);
+  const Status saved = saveSelection(list, remote->platform.files(), remote->files.selection);
   if (!saved.isOk()) fail(saved);
   return kExitOk;
 }

@@ -42,20 +42,6 @@ bool takeDataDirOption(const std::vector<std::string>& args, size_t& i, std::opt
   return false;
 }
 
-bool ensureDataDir(const std::string& path, std::string& error) {
-  std::error_code ec;
-  std::filesystem::create_directories(path, ec);
-  if (ec) {
-    error = "cannot create data directory " + path + ": " + ec.message();
-    return false;
-  }
-  if (!std::filesystem::is_directory(path, ec)) {
-    error = "data directory " + path + " is not a directory";
-    return false;
-  }
-  return true;
-}
-
 std::string dataFile(const std::string& dataDir, const std::string& name) {
   return (std::filesystem::path(dataDir) / name).string();
 }

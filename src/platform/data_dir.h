@@ -20,10 +20,6 @@ std::string resolveDataDir(const std::optional<std::string>& option);
 bool takeDataDirOption(const std::vector<std::string>& args, size_t& i, std::optional<std::string>& dir,
                        Status& status);
 
-// Creates the directory (and its parents) if missing. False with a reason
-// when it cannot be made or is not a directory.
-bool ensureDataDir(const std::string& path, std::string& error);
-
 std::string dataFile(const std::string& dataDir, const std::string& name);
 
 }  // namespace zapvane

@@ -2,7 +2,7 @@
 // interface, so the application object is wired once and tests swap the
 // whole machine for a virtual one: the counter every wait is measured on,
 // the worker's sleeps between repetitions, thread priority, the beep, the
-// idle time-outs and the ports.
+// idle time-outs, the files and the ports.
 //
 // RealPlatform (real_platform.h) is the program's; VirtualPlatform
 // (virtual_platform.h) runs on a virtual clock with simulated ports, for
@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/beeper.h"
+#include "platform/file_system.h"
 #include "platform/idle_timeouts.h"
 #include "platform/performance_counter.h"
 #include "platform/ports_config.h"
@@ -36,6 +37,7 @@ class Platform {
   virtual ThreadPriority& priority() = 0;
   virtual Beeper& beeper() = 0;
   virtual IdleTimeouts& idle() = 0;
+  virtual FileSystem& files() = 0;
   // Opens "COM1:".."COM4:" as `config` says; nullptr with a reason when the
   // port has no device or cannot be opened. The simulator logs to
   // simLogPath where it keeps a log.

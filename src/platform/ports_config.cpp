@@ -79,12 +79,13 @@ PortsConfig parsePortsConfig(const std::string& text) {
   return config;
 }
 
-PortsConfig loadPortsConfig(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::stringstream text;
-  text << in.rdbuf();
-  return parsePortsConfig(text.str());
+PortsConfig loadPortsConfig(FileSystem& fs, const std::string& path) {
+  std::vector<uint8_t> bytes;
+  bool truncated = false;
+  if (!fs.readFile(path, kMaxPortsConfigBytes, bytes, &truncated).isOk()) return {};
+  PortsConfig config = parsePortsConfig(std::string(bytes.begin(), bytes.end()));
+  if (truncated) config.warnings.push_back("longer than " + std::to_string(kMaxPortsConfigBytes) + " bytes; the rest is ignored");
+  return config;
 }
 
 std::unique_ptr<SerialDevice> ConfiguredPortOpener::open(const std::string& name, std::string& error) {

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "platform/performance_counter.h"
 #include "platform/serial_device.h"
 
@@ -45,8 +46,10 @@ struct PortsConfig {
 PortsConfig parsePortsConfig(const std::string& text);
 // n of a port name "COMn:" with n in 1..4, else 0.
 int comPortNumber(const std::string& name);
-// A missing file is an empty configuration.
-PortsConfig loadPortsConfig(const std::string& path);
+// A missing file is an empty configuration. Only the first
+// kMaxPortsConfigBytes are read: a handful of lines is all it ever holds.
+inline constexpr size_t kMaxPortsConfigBytes = 64 * 1024;
+PortsConfig loadPortsConfig(FileSystem& fs, const std::string& path);
 
 // Opens "COM1:".."COM4:" as ports.conf says: the simulated transmitter
 // (logging to simLogPath, if not empty) or a termios serial device.

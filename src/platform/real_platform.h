@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/real_file_system.h"
 
 namespace zapvane {
 
@@ -17,6 +18,7 @@ class RealPlatform final : public Platform {
   ThreadPriority& priority() override { return priority_; }
   Beeper& beeper() override { return *beeper_; }
   IdleTimeouts& idle() override { return idle_; }
+  FileSystem& files() override { return files_; }
   std::unique_ptr<SerialDevice> openPort(const std::string& name, const PortsConfig& config,
                                          const std::string& simLogPath, std::string& error) override;
 
@@ -30,6 +32,7 @@ class RealPlatform final : public Platform {
   SilentBeeper silent_;
   Beeper* beeper_ = &silent_;
   IdleTimeouts idle_;
+  RealFileSystem files_;
 };
 
 }  // namespace zapvane

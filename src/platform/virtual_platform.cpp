@@ -13,6 +13,11 @@ std::string RecordingThreadPriority::calls() const { return calls_; }
 
 Sleeper& VirtualPlatform::sleeper() { return sleeper_; }
 
+FileSystem& VirtualPlatform::files() {
+  if (realFiles) return disk_;
+  return memoryFiles;
+}
+
 void VirtualPlatform::ChosenSleeper::sleepMilliseconds(int32_t milliseconds) {
   if (platform_.realSleeps) {
     real_.sleepMilliseconds(milliseconds);

@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/memory_file_system.h"
 #include "platform/platform.h"
+#include "platform/real_file_system.h"
 #include "platform/sim_receiver.h"
 #include "platform/sim_transmitter.h"
 #include "platform/virtual_counter.h"
@@ -53,6 +55,7 @@ class VirtualPlatform final : public Platform {
   ThreadPriority& priority() override { return priorityCalls; }
   Beeper& beeper() override { return beeps; }
   IdleTimeouts& idle() override { return idleTimeouts; }
+  FileSystem& files() override;
   std::unique_ptr<SerialDevice> openPort(const std::string& name, const PortsConfig& config,
                                          const std::string& simLogPath, std::string& error) override;
 
@@ -65,6 +68,11 @@ class VirtualPlatform final : public Platform {
   RecordingThreadPriority priorityCalls;
   CountingBeeper beeps;
   IdleTimeouts idleTimeouts;
+  // The files live in memory, where faults can be injected; a platform that
+  // must read and write the real data folder (the command line tool's
+  // deterministic modes) sets realFiles before the first use.
+  MemoryFileSystem memoryFiles;
+  bool realFiles = false;
 
   // Every port name opens a simulated transmitter, whatever ports.conf says.
   bool everyPortSimulated = false;
@@ -94,6 +102,7 @@ class VirtualPlatform final : public Platform {
     RealSleeper real_;
   };
   ChosenSleeper sleeper_{*this};
+  RealFileSystem disk_;
 };
 
 }  // namespace zapvane

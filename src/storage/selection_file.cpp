@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "storage/file_io.h"
 #include "storage/little_endian.h"
 
 namespace zapvane {
@@ -14,13 +13,13 @@ SelectionLoad readSelection(SelectionList& list, const std::vector<uint8_t>& byt
   result.fromFile = true;
   list = SelectionList{};
   if (bytes.size() < kEntriesOffset) {
-    if (!bytes.empty()) result.problem = "selection file is shorter than its count; starting with an empty selection";
+    if (!bytes.empty()) result.finding = Status::corruption("selection file is shorter than its count; starting with an empty selection");
     return result;
   }
   const int32_t count = le::getInt32(bytes, kCountOffset);
   if (count < 0 || count > kMaxEntries) {
-    result.problem = "selection file holds an impossible count (" + std::to_string(count) +
-                     "); starting with an empty selection";
+    result.finding = Status::corruption("selection file holds an impossible count (" + std::to_string(count) +
+                     "); starting with an empty selection");
     return result;
   }
   const auto available = static_cast<int32_t>((bytes.size() - kEntriesOffset) / kEntrySize);
@@ -34,11 +33,11 @@ SelectionLoad readSelection(SelectionList& list, const std::vector<uint8_t>& byt
     list.entries[static_cast<size_t>(list.selectionCount++)] = index;
   }
   if (available < count) {
-    result.problem = "selection file is cut short: " + std::to_string(available) + " of " + std::to_string(count) +
-                     " entries read";
+    result.finding = Status::corruption("selection file is cut short: " + std::to_string(available) + " of " + std::to_string(count) +
+                     " entries read");
   } else if (dropped > 0) {
-    result.problem = "selection file names " + std::to_string(dropped) +
-                     " device(s) the catalogue does not have; left out";
+    result.finding = Status::corruption("selection file names " + std::to_string(dropped) +
+                     " device(s) the catalogue does not have; left out");
   }
   return result;
 }
@@ -52,23 +51,24 @@ std::vector<uint8_t> selectionBytes(const SelectionList& list) {
   return bytes;
 }
 
-SelectionLoad loadSelection(SelectionList& list, const std::string& path, int32_t catalogueCount) {
-  const FileRead file = readFilePrefix(path, kMaxFileSize);
-  if (!file.exists) {
+SelectionLoad loadSelection(SelectionList& list, FileSystem& fs, const std::string& path, int32_t catalogueCount) {
+  std::vector<uint8_t> bytes;
+  const Status read = fs.readFile(path, kMaxFileSize, bytes);
+  if (read.isNotFound()) {
     list = SelectionList{};
     return {};
   }
-  if (!file.status.isOk()) {
+  if (!read.isOk()) {
     list = SelectionList{};
     SelectionLoad result;
-    result.readError = file.status;
+    result.readError = read;
     return result;
   }
-  return readSelection(list, file.bytes, catalogueCount);
+  return readSelection(list, bytes, catalogueCount);
 }
 
-Status saveSelection(const SelectionList& list, const std::string& path) {
-  return writeFileAtomically(path, selectionBytes(list));
+Status saveSelection(const SelectionList& list, FileSystem& fs, const std::string& path) {
+  return fs.writeFileAtomically(path, selectionBytes(list));
 }
 
 }  // namespace zapvane

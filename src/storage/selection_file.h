@@ -11,6 +11,7 @@
 
 #include "catalogue/device_catalogue.h"
 #include "storage/selection_format.h"
+#include "platform/file_system.h"
 #include "platform/status.h"
 
 namespace zapvane {
@@ -23,8 +24,9 @@ struct SelectionList {
 struct SelectionLoad {
   bool fromFile = false;
   Status readError = Status::ok();
-  // Set when a damaged file was refused or mended; one line for the user.
-  std::string problem;
+  // A corruption when a damaged file was refused or mended: one line for
+  // the user.
+  Status finding = Status::ok();
 };
 
 // Reads the list from file bytes. A count outside 0..100 refuses the file
@@ -34,7 +36,7 @@ SelectionLoad readSelection(SelectionList& list, const std::vector<uint8_t>& byt
 std::vector<uint8_t> selectionBytes(const SelectionList& list);
 
 // A missing file is an empty list.
-SelectionLoad loadSelection(SelectionList& list, const std::string& path, int32_t catalogueCount);
-Status saveSelection(const SelectionList& list, const std::string& path);
+SelectionLoad loadSelection(SelectionList& list, FileSystem& fs, const std::string& path, int32_t catalogueCount);
+Status saveSelection(const SelectionList& list, FileSystem& fs, const std::string& path);
 
 }  // namespace zapvane

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "storage/file_io.h"
 #include "storage/little_endian.h"
 #include "storage/settings_format.h"
 
@@ -56,26 +55,28 @@ std::vector<uint8_t> settingsRecordBytes(const IrSettings& settings) {
   return bytes;
 }
 
-SettingsLoad loadSettings(IrSettings& settings, const std::string& path, std::optional<int32_t> configuredPort) {
+SettingsLoad loadSettings(IrSettings& settings, FileSystem& fs, const std::string& path,
+                          std::optional<int32_t> configuredPort) {
   SettingsLoad result;
-  const FileRead file = readFilePrefix(path, kFileSize);
-  if (!file.exists) {
+  std::vector<uint8_t> bytes;
+  const Status read = fs.readFile(path, kFileSize, bytes);
+  if (read.isNotFound()) {
     setDefaultSettings(settings, configuredPort);
-    result.saved = saveSettings(settings, path);
+    result.saved = saveSettings(settings, fs, path);
     return result;
   }
-  if (!file.status.isOk()) {
+  if (!read.isOk()) {
     setDefaultSettings(settings, configuredPort);
-    result.readError = file.status;
+    result.readError = read;
     return result;
   }
-  readSettingsRecord(settings, file.bytes);
+  readSettingsRecord(settings, bytes);
   result.fromFile = true;
   return result;
 }
 
-Status saveSettings(const IrSettings& settings, const std::string& path) {
-  return writeFileAtomically(path, settingsRecordBytes(settings));
+Status saveSettings(const IrSettings& settings, FileSystem& fs, const std::string& path) {
+  return fs.writeFileAtomically(path, settingsRecordBytes(settings));
 }
 
 }  // namespace zapvane

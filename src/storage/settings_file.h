@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/ir_settings.h"
+#include "platform/file_system.h"
 #include "platform/status.h"
 
 namespace zapvane {
@@ -30,8 +31,8 @@ struct SettingsLoad {
 
 // A missing file gives the defaults, written at once. A file that exists but
 // cannot be read gives the defaults in memory and is left alone.
-SettingsLoad loadSettings(IrSettings& settings, const std::string& path, std::optional<int32_t> configuredPort);
-
-Status saveSettings(const IrSettings& settings, const std::string& path);
+SettingsLoad loadSettings(IrSettings& settings, FileSystem& fs, const std::string& path,
+                          std::optional<int32_t> configuredPort);
+Status saveSettings(const IrSettings& settings, FileSystem& fs, const std::string& path);
 
 }  // namespace zapvane

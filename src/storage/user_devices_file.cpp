@@ -54,7 +54,7 @@ void readBlock(DeviceProfile& device, UserDeviceBuffers& buffers, int index, con
 void refuse(DeviceCatalogue& catalogue, UserDevicesLoad& result, std::string problem) {
   catalogue.userCount = 0;
   result.refused = true;
-  result.problem = std::move(problem);
+  result.finding = Status::corruption(std::move(problem));
 }
 
 }  // namespace
@@ -94,11 +94,11 @@ UserDevicesLoad readUserDevices(DeviceCatalogue& catalogue, UserDeviceBuffers& b
   catalogue.userCount = count;
   const size_t expected = kHeaderSize + kBlockSize * static_cast<size_t>(count);
   if (bytes.size() < expected) {
-    result.problem = "user devices file is cut short (" + std::to_string(bytes.size()) + " of " +
-                     std::to_string(expected) + " bytes); what is missing stays empty";
+    result.finding = Status::corruption("user devices file is cut short (" + std::to_string(bytes.size()) + " of " +
+                     std::to_string(expected) + " bytes); what is missing stays empty");
   } else if (normalized > 0) {
-    result.problem = "user devices file marks " + std::to_string(normalized) +
-                     " device(s) as not learned; loaded as learned devices";
+    result.finding = Status::corruption("user devices file marks " + std::to_string(normalized) +
+                     " device(s) as not learned; loaded as learned devices");
   }
   return result;
 }
@@ -133,34 +133,36 @@ std::vector<uint8_t> userDevicesBytes(const DeviceCatalogue& catalogue) {
   return bytes;
 }
 
-UserDevicesLoad loadUserDevices(DeviceCatalogue& catalogue, UserDeviceBuffers& buffers, const std::string& path,
-                                MessageSink& messages, BufferAllocator allocate) {
-  const FileRead file = readFilePrefix(path, kMaxFileSize);
-  if (!file.exists) {
+UserDevicesLoad loadUserDevices(DeviceCatalogue& catalogue, UserDeviceBuffers& buffers, FileSystem& fs,
+                                const std::string& path, MessageSink& messages, BufferAllocator allocate) {
+  std::vector<uint8_t> bytes;
+  const Status read = fs.readFile(path, kMaxFileSize, bytes);
+  if (read.isNotFound()) {
     catalogue.userCount = 0;
     return {};
   }
   UserDevicesLoad result;
-  if (file.status.isOk()) {
-    result = readUserDevices(catalogue, buffers, file.bytes, messages, allocate);
+  if (read.isOk()) {
+    result = readUserDevices(catalogue, buffers, bytes, messages, allocate);
   } else {
     // An unreadable file is refused like a damaged one: kept aside, so the
     // next save cannot replace what the user may still recover.
     result.fromFile = true;
-    result.readError = file.status;
-    refuse(catalogue, result, file.status.message());
+    result.readError = read;
+    refuse(catalogue, result, read.message());
   }
   if (result.refused) {
-    Status moved = Status::ok();
-    const std::string aside = keepAside(path, moved);
-    result.problem += moved.isOk() ? "; the file is kept as " + aside
-                                   : "; could not keep the file aside (" + moved.message() + ")";
+    std::string aside;
+    const Status moved = keepAside(fs, path, aside);
+    result.finding = Status::corruption(result.finding.message() +
+                                        (moved.isOk() ? "; the file is kept as " + aside
+                                                      : "; could not keep the file aside (" + moved.message() + ")"));
   }
   return result;
 }
 
-Status saveUserDevices(const DeviceCatalogue& catalogue, const std::string& path) {
-  return writeFileAtomically(path, userDevicesBytes(catalogue));
+Status saveUserDevices(const DeviceCatalogue& catalogue, FileSystem& fs, const std::string& path) {
+  return fs.writeFileAtomically(path, userDevicesBytes(catalogue));
 }
 
 }  // namespace zapvane

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/device_catalogue.h"
+#include "platform/file_system.h"
 #include "platform/messages.h"
 #include "platform/status.h"
 #include "catalogue/user_device_buffers.h"
@@ -20,7 +21,7 @@ struct UserDevicesLoad {
   bool fromFile = false;
   Status readError = Status::ok();
   bool refused = false;          // the file could not be used: no user devices
-  std::string problem;           // one line for the user when the file was damaged
+  Status finding = Status::ok();  // a corruption, one line for the user, when the file was damaged
 };
 
 using BufferAllocator = bool (*)(UserDeviceBuffers&, int);
@@ -38,10 +39,11 @@ std::vector<uint8_t> userDevicesBytes(const DeviceCatalogue& catalogue);
 
 // A missing file means no user devices. A refused file is first renamed to
 // remotes.usr.bad (or .bad.2 ...), so no later save can destroy what the
-// user may still recover; problem then names where it went.
-UserDevicesLoad loadUserDevices(DeviceCatalogue& catalogue, UserDeviceBuffers& buffers, const std::string& path,
-                                MessageSink& messages, BufferAllocator allocate = allocateUserDeviceBuffers);
+// user may still recover; the finding then names where it went.
+UserDevicesLoad loadUserDevices(DeviceCatalogue& catalogue, UserDeviceBuffers& buffers, FileSystem& fs,
+                                const std::string& path, MessageSink& messages,
+                                BufferAllocator allocate = allocateUserDeviceBuffers);
 
-Status saveUserDevices(const DeviceCatalogue& catalogue, const std::string& path);
+Status saveUserDevices(const DeviceCatalogue& catalogue, FileSystem& fs, const std::string& path);
 
 }  // namespace zapvane

@@ -48,6 +48,7 @@ class RecordingLearnWindow final : public LearnWindow {
 class RemoteControllerTest : public ::testing::Test {
  protected:
   RemoteControllerTest() {
+    platform.realFiles = true;
     platform.realSleeps = true;  // the test thread lifts the pen while the worker pauses
     startCatalogue(remote.catalogue, remote.current);
     remote.timer.calibrateTimer();
@@ -72,7 +73,7 @@ class RemoteControllerTest : public ::testing::Test {
     remote.penDown(static_cast<uint16_t>(spot.centreX), static_cast<uint16_t>(spot.centreY + kYOffset));
   }
   const IrSettings& stored() {
-    loadSettings(storedSettings, files.settings, std::nullopt);
+    loadSettings(storedSettings, testing::disk(), files.settings, std::nullopt);
     return storedSettings;
   }
 

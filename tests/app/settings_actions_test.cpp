@@ -21,6 +21,7 @@ using Pair = std::pair<int32_t, int32_t>;
 class SettingsActionsTest : public ::testing::Test {
  protected:
   SettingsActionsTest() {
+    platform.realFiles = true;
     startCatalogue(remote.catalogue, remote.current);
     for (const char16_t* name : {u"Kitchen", u"B\u00fcro"}) {  // user devices 0 and 1, entries 38 and 39
       const int32_t i = remote.catalogue.userCount++;
@@ -39,7 +40,7 @@ class SettingsActionsTest : public ::testing::Test {
   }
   std::vector<int32_t> storedSelection() {
     SelectionList stored;
-    loadSelection(stored, files.selection, remote.catalogue.catalogueCount);
+    loadSelection(stored, testing::disk(), files.selection, remote.catalogue.catalogueCount);
     return {stored.entries.begin(), stored.entries.begin() + stored.selectionCount};
   }
   // port row, space, mark as Setup IR port opens
@@ -50,7 +51,7 @@ class SettingsActionsTest : public ::testing::Test {
   // port, the global pair, position
   std::array<int32_t, 4> storedSettings() {
     IrSettings s;
-    loadSettings(s, files.settings, std::nullopt);
+    loadSettings(s, testing::disk(), files.settings, std::nullopt);
     return {s.port, s.spaceAdjust, s.markAdjust, s.savedSelectionPos};
   }
   Pair storedUserPair() {

@@ -32,6 +32,7 @@ using namespace testing;  // zapvane::testing
 
 class Startup : public ::testing::Test {
  protected:
+  Startup() { platform.realFiles = true; }
   std::unique_ptr<Remote> start(const std::filesystem::path& where) {
     auto remote = std::make_unique<Remote>(platform, DataFiles::in(where.string()), problemLines);
     remote->start();
@@ -66,11 +67,11 @@ TEST_F(Startup, SavedDevicesSelectionAndPositionPickTheShownDevice) {
   auto users = std::make_unique<UserWorld>();
   users->add(u"Proj0", kTvSkin);
   users->add(u"Proj1", kVcrSkin);
-  ASSERT_TRUE(saveUserDevices(users->catalogue, root / "remotes.usr").isOk());
+  ASSERT_TRUE(saveUserDevices(users->catalogue, testing::disk(), root / "remotes.usr").isOk());
   SelectionList selection;
   selection.selectionCount = 3;
   selection.entries = {5, 38, 39};
-  ASSERT_TRUE(saveSelection(selection, root / "remotes.sel").isOk());
+  ASSERT_TRUE(saveSelection(selection, testing::disk(), root / "remotes.sel").isOk());
   const Bytes settingsFile = leWords({0, 0, 2, 1, 0});
   writeBytes(root / "remotes.set", settingsFile);
 
@@ -158,9 +159,9 @@ TEST_F(Startup, DamagedFilesOfEveryKindStillGiveAUsableRemote) {
     EXPECT_FALSE(portDeviceName(core->settings.port).empty());
 
     // Usable means the next save works and the next start reads it back.
-    EXPECT_TRUE(saveSettings(core->settings, dir / "remotes.set").isOk());
-    EXPECT_TRUE(saveSelection(list, dir / "remotes.sel").isOk());
-    EXPECT_TRUE(saveUserDevices(c, dir / "remotes.usr").isOk());
+    EXPECT_TRUE(saveSettings(core->settings, testing::disk(), dir / "remotes.set").isOk());
+    EXPECT_TRUE(saveSelection(list, testing::disk(), dir / "remotes.sel").isOk());
+    EXPECT_TRUE(saveUserDevices(c, testing::disk(), dir / "remotes.usr").isOk());
     auto again = start(dir);
     EXPECT_EQ(again->catalogue.catalogueCount, c.catalogueCount);
     EXPECT_EQ(again->current.catalogueIndex, core->current.catalogueIndex);

@@ -138,7 +138,7 @@ TEST_F(Cli, LearnedFramesReplayTheRecordingWithTheDevicesOwnAdjustments) {
   world->add(u"Hi-fi", kTvSkin);
   const int32_t words[] = {2400, 600, 1200, 25000, -1, -1};
   std::copy(std::begin(words), std::end(words), world->signal(0, 0).words.begin());
-  ASSERT_TRUE(saveUserDevices(world->catalogue, file("remotes.usr")).isOk());
+  ASSERT_TRUE(saveUserDevices(world->catalogue, testing::disk(), file("remotes.usr")).isOk());
 
   EXPECT_EQ(cli({"frame", "Hi-fi", "0"}).out, "stamp\nburst 10\nwait 2940\nstamp\nburst 5\nwait 26170\n");
   EXPECT_EQ(cli({"frame", "38", "0", "--mark-adjust", "5"}).out,
@@ -226,7 +226,7 @@ TEST_F(Cli, LabelsAreCutTo13) {
   ASSERT_EQ(cli({"label", "Hi-fi", "2", "Input selection long"}).code, 0);
   auto world = std::make_unique<testing::UserWorld>();
   StderrMessages messages;
-  loadUserDevices(world->catalogue, world->buffers, file("remotes.usr"), messages);
+  loadUserDevices(world->catalogue, world->buffers, testing::disk(), file("remotes.usr"), messages);
   ASSERT_EQ(world->catalogue.userCount, 1);
   EXPECT_EQ(std::u16string(world->catalogue.userDevices[0].labelTable[2]), u"Input selecti");
 }

@@ -8,6 +8,7 @@
 
 #include "catalogue/device_catalogue.h"
 #include "catalogue/user_device_buffers.h"
+#include "platform/real_file_system.h"
 #include "storage/selection_file.h"
 #include "storage/settings_file.h"
 #include "storage/user_devices_file.h"
@@ -63,25 +64,26 @@ int main(int argc, char** argv) {
   const std::filesystem::path root(argv[1]);
   for (const char* dir : {"settings", "selection", "user_devices"}) std::filesystem::create_directories(root / dir);
   bool ok = true;
+  RealFileSystem disk;
 
   IrSettings settings;
   setDefaultSettings(settings, 3);
-  ok &= write(saveSettings(settings, (root / "settings/defaults.set").string()), "settings/defaults.set");
+  ok &= write(saveSettings(settings, disk, (root / "settings/defaults.set").string()), "settings/defaults.set");
   settings.spaceAdjust = -5;
   settings.markAdjust = 5;
   settings.savedSelectionPos = 2;
   settings.soundOn = 2;
-  ok &= write(saveSettings(settings, (root / "settings/adjusted.set").string()), "settings/adjusted.set");
+  ok &= write(saveSettings(settings, disk, (root / "settings/adjusted.set").string()), "settings/adjusted.set");
 
   SelectionList list;
-  ok &= write(saveSelection(list, (root / "selection/empty.sel").string()), "selection/empty.sel");
+  ok &= write(saveSelection(list, disk, (root / "selection/empty.sel").string()), "selection/empty.sel");
   for (int32_t index : {0, 5, 40}) list.entries[static_cast<size_t>(list.selectionCount++)] = index;
-  ok &= write(saveSelection(list, (root / "selection/three.sel").string()), "selection/three.sel");
+  ok &= write(saveSelection(list, disk, (root / "selection/three.sel").string()), "selection/three.sel");
 
   const auto users = std::make_unique<UserDevices>();
-  ok &= write(saveUserDevices(users->catalogue, (root / "user_devices/none.usr").string()), "user_devices/none.usr");
+  ok &= write(saveUserDevices(users->catalogue, disk, (root / "user_devices/none.usr").string()), "user_devices/none.usr");
   addDevice(*users, 0, u"Living room TV", kTvSkin);
   addDevice(*users, 1, u"Hi-fi \u00e9t\u00e9", kVcrSkin);
-  ok &= write(saveUserDevices(users->catalogue, (root / "user_devices/two.usr").string()), "user_devices/two.usr");
+  ok &= write(saveUserDevices(users->catalogue, disk, (root / "user_devices/two.usr").string()), "user_devices/two.usr");
   return ok ? 0 : 1;
 }

@@ -42,9 +42,9 @@ class TransmitWorkerTest : public ::testing::Test {
  protected:
   TransmitWorkerTest() { remote.settings.soundOn = 1; }
 
-  // A remote started in the test's folder. The worker takes the machine's
-  // sleeper when the remote is built, so real sleeps are chosen before.
+  // A remote started in the test's folder on the disk.
   std::unique_ptr<Remote> startedOn(VirtualPlatform& platform) {
+    platform.realFiles = true;
     auto fresh = std::make_unique<Remote>(platform, DataFiles::in(dir.path().string()), err);
     fresh->start();
     return fresh;
@@ -243,7 +243,7 @@ class EndingTapTest : public TransmitWorkerTest {
   // The settings file's spaceAdjust, markAdjust and savedSelectionPos.
   std::tuple<int32_t, int32_t, int32_t> storedSettings() {
     IrSettings stored;
-    EXPECT_TRUE(loadSettings(stored, remote.files.settings, std::nullopt).fromFile);
+    EXPECT_TRUE(loadSettings(stored, testing::disk(), remote.files.settings, std::nullopt).fromFile);
     return {stored.spaceAdjust, stored.markAdjust, stored.savedSelectionPos};
   }
 };

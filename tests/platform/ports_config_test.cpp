@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/sim_transmitter.h"
+#include "support/test_folder.h"
 #include "platform/virtual_counter.h"
 #include "support/test_folder.h"
 
@@ -22,7 +23,7 @@ TEST(PortsConfig, ReadsPortAndBackendsIgnoringCommentsAndBlanks) {
 }
 
 TEST(PortsConfig, MissingFileMeansSimulatorOnComOneOnly) {
-  const PortsConfig config = loadPortsConfig("/nonexistent/zapvane/ports.conf");
+  const PortsConfig config = loadPortsConfig(testing::disk(), "/nonexistent/zapvane/ports.conf");
   EXPECT_FALSE(config.port.has_value());
   EXPECT_EQ(config.backendFor(1), kSimBackend);
   for (int n : {0, 2, 3, 4, 5}) EXPECT_EQ(config.backendFor(n), "") << n;

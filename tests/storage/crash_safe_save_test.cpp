@@ -60,9 +60,9 @@ class CrashSafeSave : public ::testing::Test {
     settings.soundOn = 1;
     SelectionList selection;
     selection.selectionCount = 2;
-    ASSERT_TRUE(saveSettings(settings, dir / "remotes.set").isOk());
-    ASSERT_TRUE(saveSelection(selection, dir / "remotes.sel").isOk());
-    ASSERT_TRUE(saveUserDevices(seededWorld(1, 2)->catalogue, dir / "remotes.usr").isOk());
+    ASSERT_TRUE(saveSettings(settings, testing::disk(), dir / "remotes.set").isOk());
+    ASSERT_TRUE(saveSelection(selection, testing::disk(), dir / "remotes.sel").isOk());
+    ASSERT_TRUE(saveUserDevices(seededWorld(1, 2)->catalogue, testing::disk(), dir / "remotes.usr").isOk());
     const std::vector<std::string> names = {"remotes.sel", "remotes.set", "remotes.usr"};
     std::vector<Bytes> old;
     for (const std::string& name : names) old.push_back(readBytes(dir / name));
@@ -73,9 +73,9 @@ class CrashSafeSave : public ::testing::Test {
       settings.port = 3;
       selection.selectionCount = 5;  // 24 bytes: past the full disk's limit too
       int bits = 0;
-      for (const Status& s : {saveSettings(settings, dir / "remotes.set"),
-                              saveSelection(selection, dir / "remotes.sel"),
-                              saveUserDevices(seededWorld(7)->catalogue, dir / "remotes.usr")}) {
+      for (const Status& s : {saveSettings(settings, testing::disk(), dir / "remotes.set"),
+                              saveSelection(selection, testing::disk(), dir / "remotes.sel"),
+                              saveUserDevices(seededWorld(7)->catalogue, testing::disk(), dir / "remotes.usr")}) {
         bits = bits << 1 | (s.isOk() || s.message().empty() ? 1 : 0);
       }
       return bits;
@@ -119,7 +119,7 @@ TEST_F(CrashSafeSave, SaveKilledAtAnyMomentLeavesOneWholeFile) {
 
   // Kill points spread over about two saves, however fast this disk is.
   const auto started = std::chrono::steady_clock::now();
-  ASSERT_TRUE(saveUserDevices(first->catalogue, path).isOk());
+  ASSERT_TRUE(saveUserDevices(first->catalogue, testing::disk(), path).isOk());
   const auto oneSave = std::chrono::steady_clock::now() - started;
   const int64_t longest = std::clamp<int64_t>(2 * oneSave / std::chrono::microseconds(1), 500, 50000);
 
@@ -132,8 +132,8 @@ TEST_F(CrashSafeSave, SaveKilledAtAnyMomentLeavesOneWholeFile) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       for (;;) {
-        saveUserDevices(second->catalogue, path);
-        saveUserDevices(first->catalogue, path);
+        saveUserDevices(second->catalogue, testing::disk(), path);
+        saveUserDevices(first->catalogue, testing::disk(), path);
       }
     }
     std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
@@ -159,14 +159,14 @@ TEST_F(CrashSafeSave, StaleTemporariesOfKilledSavesAreSweptAndFreshOnesKept) {
     std::ofstream(dir / name) << "x";
     ASSERT_EQ(stale ? ::utimensat(AT_FDCWD, (dir / name).c_str(), twoMinutesAgo, 0) : 0, 0);
   }
-  EXPECT_EQ(removeStaleTemporaries(dir / "remotes.usr", 60), 2);
+  EXPECT_EQ(removeStaleTemporaries(testing::disk(), dir / "remotes.usr", 60), 2);
   EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"remotes.sel.Ab12Cd", "remotes.usr.Xy34Zw",
                                                            "remotes.usr.bad.10", "remotes.usr.toolongname"}));
 }
 
 TEST_F(CrashSafeSave, SavedFilesAreOrdinaryUserFiles) {
   const mode_t before = ::umask(022);
-  const Status saved = saveSettings(IrSettings{}, dir / "remotes.set");
+  const Status saved = saveSettings(IrSettings{}, testing::disk(), dir / "remotes.set");
   ::umask(before);
   ASSERT_TRUE(saved.isOk()) << saved.message();
   EXPECT_EQ(std::filesystem::status(dir / "remotes.set").permissions(), std::filesystem::perms(0644));
@@ -177,15 +177,15 @@ TEST_F(CrashSafeSave, KeepAsideNeverReplacesAnEarlierCopy) {
   std::ofstream(path + ".bad") << "first";
   std::ofstream(path + ".bad.2") << "second";
   std::ofstream(path) << "third";
-  Status status = Status::ok();
-  EXPECT_EQ(keepAside(path, status), path + ".bad.3");
+  std::string aside;
+  Status status = keepAside(testing::disk(), path, aside);
+  EXPECT_EQ(aside, path + ".bad.3");
   EXPECT_TRUE(status.isOk()) << status.message();
   EXPECT_EQ(namesIn(dir.path()),
             (std::vector<std::string>{"remotes.usr.bad", "remotes.usr.bad.2", "remotes.usr.bad.3"}));
   EXPECT_EQ(readText(path + ".bad") + readText(path + ".bad.3"), "firstthird");
 
-  EXPECT_EQ(keepAside(path, status), "");  // nothing left to keep
-  EXPECT_FALSE(status.isOk());
+  EXPECT_FALSE(keepAside(testing::disk(), path, aside).isOk());  // nothing left to keep
 }
 
 }  // namespace

@@ -54,17 +54,17 @@ class SelectionFile : public ::testing::Test {
 
 TEST_F(SelectionFile, ListIsStoredAsCountThenEntriesAndReadsBack) {
   SelectionList saved;
-  ASSERT_TRUE(saveSelection(saved, path).isOk());
+  ASSERT_TRUE(saveSelection(saved, testing::disk(), path).isOk());
   EXPECT_EQ(readBytes(path), leWords({0}));
   saved.selectionCount = 3;
   saved.entries = {0, 5, 40, 17};  // 17 lies past the count: not stored
-  ASSERT_TRUE(saveSelection(saved, path).isOk());
+  ASSERT_TRUE(saveSelection(saved, testing::disk(), path).isOk());
   EXPECT_EQ(readBytes(path), leWords({3, 0, 5, 40}));
 
   auto loaded = std::make_unique<SelectionList>();
-  const SelectionLoad load = loadSelection(*loaded, path, 41);
+  const SelectionLoad load = loadSelection(*loaded, testing::disk(), path, 41);
   EXPECT_TRUE(load.fromFile && load.readError.isOk());
-  EXPECT_EQ(load.problem, "");
+  EXPECT_TRUE(load.finding.isOk()) << load.finding.message();
   EXPECT_EQ(entriesOf(*loaded), (std::vector<int32_t>{0, 5, 40}));
 }
 
@@ -100,10 +100,10 @@ TEST_F(SelectionFile, DamagedFilesKeepOnlyUsableEntriesAndSaySo) {
     auto list = std::make_unique<SelectionList>();
     list->entries[0] = 12;
     list->selectionCount = 1;
-    const SelectionLoad load = loadSelection(*list, path, 38);
+    const SelectionLoad load = loadSelection(*list, testing::disk(), path, 38);
     EXPECT_TRUE(load.fromFile && load.readError.isOk());
     EXPECT_EQ(entriesOf(*list), c.kept);
-    EXPECT_EQ(!load.problem.empty(), c.problem) << load.problem;
+    EXPECT_EQ(!load.finding.isOk(), c.problem) << load.finding.message();
     EXPECT_EQ(readBytes(path), c.file) << "a load must not rewrite the file";
 
     const CurrentDevice& current = catalogue->show(*list, 0);
@@ -115,8 +115,8 @@ TEST_F(SelectionFile, DamagedFilesKeepOnlyUsableEntriesAndSaySo) {
   std::filesystem::remove(path);
   auto list = std::make_unique<SelectionList>();
   list->selectionCount = 1;
-  const SelectionLoad load = loadSelection(*list, path, 38);
-  EXPECT_FALSE(load.fromFile || !load.readError.isOk() || !load.problem.empty());
+  const SelectionLoad load = loadSelection(*list, testing::disk(), path, 38);
+  EXPECT_FALSE(load.fromFile || !load.readError.isOk() || !load.finding.isOk());
   EXPECT_EQ(list->selectionCount, 0);
   EXPECT_FALSE(std::filesystem::exists(path)) << "a load never writes";
 }

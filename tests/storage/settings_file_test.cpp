@@ -41,7 +41,7 @@ TEST_F(SettingsFile, MissingFileTakesDefaultsFromPortsConfAndWritesThem) {
     fs::remove(path);
     IrSettings settings;
     fill(settings, {7, 4, 9, 0, -3});  // whatever was there must not leak into the defaults
-    const SettingsLoad load = loadSettings(settings, path, configured);
+    const SettingsLoad load = loadSettings(settings, testing::disk(), path, configured);
     EXPECT_FALSE(load.fromFile);
     EXPECT_TRUE(load.saved.isOk()) << load.saved.message();
     EXPECT_EQ(fieldsOf(settings), (std::vector<int32_t>{port, 0, 0, 1, 0}));
@@ -61,7 +61,7 @@ TEST_F(SettingsFile, FileOfAnyLengthReplacesOnlyTheBytesItHolds) {
     writeBytes(path, file);
     IrSettings settings;
     fill(settings, before);
-    EXPECT_TRUE(loadSettings(settings, path, 5).fromFile);
+    EXPECT_TRUE(loadSettings(settings, testing::disk(), path, 5).fromFile);
     Bytes expected = leWords({before[0], before[1], before[2], before[3], before[4]});
     std::copy_n(stored.begin(), std::min<size_t>(length, 20), expected.begin());
     EXPECT_EQ(settingsRecordBytes(settings), expected);
@@ -71,7 +71,7 @@ TEST_F(SettingsFile, FileOfAnyLengthReplacesOnlyTheBytesItHolds) {
   // The record is zero-filled at start-up, so a 12-byte file leaves the sound off.
   writeBytes(path, leWords({3, -2, 4}));
   IrSettings fresh;
-  loadSettings(fresh, path, 1);
+  loadSettings(fresh, testing::disk(), path, 1);
   EXPECT_EQ(fieldsOf(fresh), (std::vector<int32_t>{3, -2, 4, 0, 0}));
 }
 
@@ -79,9 +79,9 @@ TEST_F(SettingsFile, ValuesOutsideTheirRangesRoundTripByteExact) {
   const std::vector<int32_t> values = {-1, -5, INT32_MIN, 2, INT32_MAX};
   IrSettings saved, loaded;
   fill(saved, values);
-  ASSERT_TRUE(saveSettings(saved, path).isOk());
+  ASSERT_TRUE(saveSettings(saved, testing::disk(), path).isOk());
   EXPECT_EQ(readBytes(path), leWords({values.begin(), values.end()}));
-  ASSERT_TRUE(loadSettings(loaded, path, 1).fromFile);
+  ASSERT_TRUE(loadSettings(loaded, testing::disk(), path, 1).fromFile);
   EXPECT_EQ(fieldsOf(loaded), values);
 }
 
@@ -91,7 +91,7 @@ TEST_F(SettingsFile, UnreadableFileGivesDefaultsAndIsLeftAlone) {
   fs::create_directory(path);
   IrSettings settings;
   fill(settings, {7, 4, 9, 0, -3});
-  const SettingsLoad load = loadSettings(settings, path, 2);
+  const SettingsLoad load = loadSettings(settings, testing::disk(), path, 2);
   EXPECT_FALSE(load.fromFile || load.readError.isOk());
   EXPECT_EQ(fieldsOf(settings), (std::vector<int32_t>{1, 0, 0, 1, 0}));
   EXPECT_TRUE(fs::is_empty(path));

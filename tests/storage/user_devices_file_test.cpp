@@ -56,7 +56,7 @@ class UserDevicesFile : public ::testing::Test {
                                   BufferAllocator allocate = allocateUserDeviceBuffers) {
     auto w = std::make_unique<UserWorld>();
     w->catalogue.userCount = 5;  // a stale count must not survive any load
-    const UserDevicesLoad r = loadUserDevices(w->catalogue, w->buffers, path, messages, allocate);
+    const UserDevicesLoad r = loadUserDevices(w->catalogue, w->buffers, testing::disk(), path, messages, allocate);
     if (result != nullptr) *result = r;
     return w;
   }
@@ -74,7 +74,7 @@ TEST_F(UserDevicesFile, FileIsAHeaderThenOneBlockPerDeviceWithFieldsAtTheirOffse
   }
 
   auto w = twoDevices();
-  ASSERT_TRUE(saveUserDevices(w->catalogue, path).isOk());
+  ASSERT_TRUE(saveUserDevices(w->catalogue, testing::disk(), path).isOk());
   const Bytes b = readBytes(path);
   ASSERT_EQ(b.size(), kHeader + 2 * kBlock);
   EXPECT_EQ(Bytes(b.begin(), b.begin() + kHeader), leWords({100, 2, 0, 0, 0, 0}));
@@ -103,9 +103,9 @@ TEST_F(UserDevicesFile, FileIsAHeaderThenOneBlockPerDeviceWithFieldsAtTheirOffse
 // give back the clean file, which the layout above pins field by field.
 TEST_F(UserDevicesFile, EverythingStoredSurvivesALoadAndSavesToTheSameBytes) {
   auto saved = twoDevices();
-  ASSERT_TRUE(saveUserDevices(saved->catalogue, path).isOk());
+  ASSERT_TRUE(saveUserDevices(saved->catalogue, testing::disk(), path).isOk());
   const Bytes first = readBytes(path);
-  ASSERT_TRUE(saveUserDevices(saved->catalogue, path).isOk());
+  ASSERT_TRUE(saveUserDevices(saved->catalogue, testing::disk(), path).isOk());
   EXPECT_EQ(readBytes(path), first) << "saving twice";
   Bytes dirty = first;
   for (const size_t at : {0u, 8u, 12u, 16u, 20u}) putWordAt(dirty, at, -9);
@@ -115,9 +115,9 @@ TEST_F(UserDevicesFile, EverythingStoredSurvivesALoadAndSavesToTheSameBytes) {
   UserDevicesLoad result;
   auto loaded = load(&result);
   EXPECT_TRUE(result.fromFile && !result.refused && messages.shown.empty());
-  EXPECT_EQ(result.problem, "");
+  EXPECT_TRUE(result.finding.isOk()) << result.finding.message();
   ASSERT_EQ(loaded->catalogue.userCount, 2);
-  ASSERT_TRUE(saveUserDevices(loaded->catalogue, path).isOk());
+  ASSERT_TRUE(saveUserDevices(loaded->catalogue, testing::disk(), path).isOk());
   EXPECT_EQ(readBytes(path), first) << "saving what was loaded";
   // What the file does not hold: derived from the skin, or fresh.
   for (int i = 0; i < 2; ++i) {
@@ -162,7 +162,7 @@ TEST_F(UserDevicesFile, StoredSkinAndLearnedFlagAreMadeSafe) {
     EXPECT_EQ(amp.isLearned, 1);
     EXPECT_EQ(amp.commandCount, c.commandCount);
     EXPECT_EQ(commandExists(0, amp), c.commandCount > 0);
-    EXPECT_EQ(!result.problem.empty(), c.problem) << result.problem;
+    EXPECT_EQ(!result.finding.isOk(), c.problem) << result.finding.message();
   }
 }
 
@@ -185,9 +185,9 @@ TEST_F(UserDevicesFile, FileCutShortLoadsWhatItHas) {
     writeBytes(path, Bytes(whole.begin(), whole.begin() + at));
     UserDevicesLoad result;
     const auto loaded = load(&result);
-    ASSERT_FALSE(result.refused) << result.problem;
+    ASSERT_FALSE(result.refused) << result.finding.message();
     ASSERT_EQ(loaded->catalogue.userCount, 2);
-    EXPECT_NE(result.problem, "");
+    EXPECT_FALSE(result.finding.isOk());
     EXPECT_TRUE(fs::exists(path)) << "a short file is used, not kept aside";
 
     Bytes expected(whole.begin(), whole.begin() + at);
@@ -226,7 +226,7 @@ TEST_F(UserDevicesFile, UnusableFilesAreRefusedAndKeptAside) {
     EXPECT_TRUE(result.refused);
     EXPECT_EQ(loaded->catalogue.userCount, 0);
     EXPECT_EQ(loaded->catalogue.userDevices[0].learnedSlots, nullptr);
-    EXPECT_NE(result.problem.find(aside), std::string::npos) << result.problem;
+    EXPECT_NE(result.finding.message().find(aside), std::string::npos) << result.finding.message();
     EXPECT_FALSE(fs::exists(path));
     EXPECT_EQ(messages.shown.size(), c.allocate == onlyTheFirst ? 1u : 0u);
   }
@@ -234,7 +234,7 @@ TEST_F(UserDevicesFile, UnusableFilesAreRefusedAndKeptAside) {
   EXPECT_EQ(messages.shown[0].text + "|" + messages.shown[0].caption, "Memory alloc error!!!|Error");
   EXPECT_EQ(messages.shown[0].icon, MessageIcon::exclamation);
 
-  ASSERT_TRUE(saveUserDevices(twoDevices()->catalogue, path).isOk());
+  ASSERT_TRUE(saveUserDevices(twoDevices()->catalogue, testing::disk(), path).isOk());
   for (size_t k = 0; k < std::size(cases); ++k) {
     EXPECT_EQ(readBytes(path + (k == 0 ? ".bad" : ".bad." + std::to_string(k + 1))), cases[k].file) << cases[k].what;
   }
@@ -246,7 +246,7 @@ TEST_F(UserDevicesFile, MissingFileOrHeaderWithoutACountMeansNoUserDevices) {
   UserDevicesLoad result;
   EXPECT_EQ(load(&result)->catalogue.userCount, 0);
   EXPECT_FALSE(result.fromFile || result.refused);
-  EXPECT_EQ(result.problem, "");
+  EXPECT_TRUE(result.finding.isOk()) << result.finding.message();
   EXPECT_TRUE(fs::is_empty(dir.path())) << "nothing is written for a missing file";
 
   for (const Bytes& file : {Bytes{}, Bytes{100, 0, 0, 0, 2, 0, 0}}) {

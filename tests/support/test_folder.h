@@ -13,7 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/real_file_system.h"
+
 namespace zapvane::testing {
+
+// The real disk, for the tests that look at the files a test folder holds.
+inline RealFileSystem& disk() {
+  static RealFileSystem fs;
+  return fs;
+}
 
 using Bytes = std::vector<uint8_t>;
 

@@ -67,6 +67,7 @@ struct WindowRig {
   }
   static VirtualPlatform& machine(VirtualPlatform& platform) {
     platform.realSleeps = std::is_same_v<WorkerSleeper, RealSleeper>;
+    platform.realFiles = true;
     return platform;
   }
 

@@ -21,6 +21,7 @@
 
 #include "app/auto_adjust_actions.h"
 #include "storage/settings_file.h"
+#include "support/test_folder.h"
 #include "support/window_rig.h"
 #include "ui/about_dialog.h"
 #include "ui/select_devices_dialog.h"
@@ -63,7 +64,7 @@ struct Rig : testing::WindowRig<VirtualSleeper> {
   void tap(int32_t result) { WindowRig::tap(tvLayout, result); }
   std::tuple<int32_t, int32_t, int32_t> storedPortAndPair() {
     IrSettings stored;
-    loadSettings(stored, files.settings, std::nullopt);
+    loadSettings(stored, testing::disk(), files.settings, std::nullopt);
     return {stored.port, stored.spaceAdjust, stored.markAdjust};
   }
   // Runs `act` on the modal dialog `command` opens, then closes it if `act`
