@@ -31,6 +31,7 @@ Status MemoryFileSystem::readFile(const std::string& path, size_t maxBytes, std:
 Status MemoryFileSystem::writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
   const std::string dir = parentOf(path);
   if (directories_.count(dir) == 0) return Status::fromErrno(ENOENT, "cannot create a file beside " + path);
+  if (directories_.count(path) != 0) return Status::fromErrno(EISDIR, "cannot replace " + path);
   if (fault == FileFault::readOnly) return Status::fromErrno(EROFS, "cannot create a file beside " + path);
   if (crashesAt(SaveStep::createTemporary)) return Status::ioError("crashed");
   // Named as the real saves name theirs: six letters or digits after a dot.

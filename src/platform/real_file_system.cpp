@@ -120,6 +120,9 @@ Status RealFileSystem::renameNoReplace(const std::string& from, const std::strin
 
 Status RealFileSystem::createDirectories(const std::string& path) {
   std::error_code ec;
+  if (std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec)) {
+    return Status::invalidArgument("data directory " + path + " is not a directory");
+  }
   std::filesystem::create_directories(path, ec);
   if (ec) return Status::ioError("cannot create data directory " + path + ": " + ec.message());
   if (!std::filesystem::is_directory(path, ec)) {

@@ -2,8 +2,13 @@
 // itself (clock, ports, priority, beep) is platform/virtual_platform.h.
 #pragma once
 
+#include <mutex>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "app/window_services.h"
+#include "learn/learn_capture.h"
 #include "platform/messages.h"
 
 namespace zapvane::testing {
@@ -12,6 +17,57 @@ class RecordingMessages final : public MessageSink {
  public:
   void show(const Message& message) override { shown.push_back(message); }
   std::vector<Message> shown;
+};
+
+// Requests as one line of words ("invert(1) sleep(10)") for the test thread
+// to take; a worker may add to it (a message box, a capture's report).
+class CallLog {
+ public:
+  std::string take() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(calls_, "");
+  }
+
+ protected:
+  void add(const std::string& call) {
+    std::lock_guard lock(mutex_);
+    calls_ += (calls_.empty() ? "" : " ") + call;
+  }
+  std::mutex mutex_;
+
+ private:
+  std::string calls_;
+};
+
+// The window as the remote's logic sees it; message boxes keep their content.
+class RecordingWindow final : public WindowServices, public CallLog {
+ public:
+  void show(const Message& message) override {
+    add("box(" + message.caption + ")");
+    std::lock_guard lock(mutex_);
+    shown.push_back(message);
+  }
+  void invertHotSpot(int32_t result) override { add("invert(" + std::to_string(result) + ")"); }
+  void repaintNow() override { add("repaint"); }
+  void updateMenuStates() override { add("menus"); }
+  void runDialog(DialogId dialog) override {
+    static const char* const kNames[] = {"about", "selectDevices", "setupIrPort", "userDevices", "learnFunction",
+                                         "commandProperties"};
+    add(std::string("dialog(") + kNames[static_cast<int>(dialog)] + ")");
+  }
+  void sleepMilliseconds(int32_t milliseconds) override { add("sleep(" + std::to_string(milliseconds) + ")"); }
+  void destroyWindow() override { add("destroy"); }
+  std::vector<Message> shown;  // read once the workers are joined
+};
+
+// What a learn capture tells the window, from the learn worker's thread.
+class RecordingLearnWindow final : public LearnWindow, public CallLog {
+ public:
+  void updateMenuStates() override { add("menus"); }
+  void repaintNow() override { add("repaint"); }
+  void report(LearnReport report) override {
+    add(report == LearnReport::nameCommand ? "report(nameCommand)" : "report(learnDialog)");
+  }
 };
 
 }  // namespace zapvane::testing

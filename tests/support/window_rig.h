@@ -1,111 +1,274 @@
-// One Zapvane window for an offscreen test: a fresh data folder, the remote
-// started on a virtual platform (clock, recording simulated port), the window
-// made after the remote as the program does, and its message boxes recorded.
-// The sleeper type says how the transmit worker pauses: really (the test
-// thread acts meanwhile) or on the virtual clock (whole timelines at once).
+// The window offscreen, scenario by scenario: the app suite's scenario
+// (app/scenario.h) with the Zapvane window made after the start, as the
+// program does, its message boxes recorded instead of shown; the worker's
+// pauses pass for real. Its own lines drive the window (the pen on the skin,
+// menu items, the close box) and the dialog in hand: one `open` made, or the
+// modal one an "on Dialog" step acts on while `play` runs a menu item. The
+// lines of a step are indented below its "on" line; "on -" waits for no
+// dialog. A step that leaves its dialog open when no step is left closes it.
+// With ZAPVANE_SCREENSHOTS naming a folder, `screenshot` saves the README's
+// pictures there.
 #pragma once
 
-#include <QPoint>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
-#include <QWidget>
-#include <filesystem>
-#include <initializer_list>
-#include <sstream>
-#include <string>
-#include <type_traits>
-#include <vector>
+#include <QTimer>
+#include <deque>
+#include <optional>
 
-#include "app/user_device_actions.h"
-#include "platform/virtual_platform.h"
-#include "support/fakes.h"
+#include "app/scenario.h"
+#include "ui/about_dialog.h"
 #include "ui/main_window.h"
+#include "ui/select_devices_dialog.h"
+#include "ui/setup_ir_port_dialog.h"
 
 namespace zapvane::testing {
 
-// The child of `parent` named `name`; without it no check can go on.
-template <class T>
-T* child(QObject* parent, const char* name) {
-  T* found = parent == nullptr ? nullptr : parent->findChild<T*>(QString::fromUtf8(name));
-  if (found == nullptr) qFatal("no child %s", name);
-  return found;
+// Ends whatever modal dialog is open, one without a close box too.
+inline void closeModalDialog() {
+  if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->done(QDialog::Rejected);
 }
 
-// Saves a picture of `widget`, shown, when ZAPVANE_SCREENSHOTS names a
-// folder: the README's pictures come from here.
-inline void screenshot(QWidget& widget, const char* name) {
-  const QByteArray dir = qgetenv("ZAPVANE_SCREENSHOTS");
-  if (dir.isEmpty()) return;
-  if (!widget.isVisible()) {
-    widget.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&widget));
+class WindowScenario final : public Scenario {
+ public:
+  explicit WindowScenario(Fail fail);
+  ~WindowScenario() override {
+    // A capture still listening ends unreported; one reporting back is let
+    // finish, its dialogs closed, before the window goes.
+    remote().port.captureStop = true;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &closeModalDialog);
+    closer.start(5);
+    (void)QTest::qWaitFor([this] { return !remote().learnWorker.running(); }, 5'000);
+    remote().learning.learningMode = false;
   }
-  QVERIFY(widget.grab().save(QString::fromUtf8(dir) + QLatin1Char('/') + QLatin1String(name)));
-}
-
-template <class WorkerSleeper>
-struct WindowRig {
-  // `folder` names the test's own data folder under the temporary directory.
-  explicit WindowRig(const std::string& folder) : files(freshDataFiles(folder)) {
-    window.presentMessage = [this](const Message& m) { messages.push_back(m); };
-  }
-  ~WindowRig() {
-    window.close();
-    std::filesystem::remove_all(files.dir);
-  }
-  WindowRig(const WindowRig&) = delete;
-  WindowRig& operator=(const WindowRig&) = delete;
-
-  static DataFiles freshDataFiles(const std::string& folder) {
-    const auto dir = std::filesystem::temp_directory_path() / folder;
-    std::filesystem::remove_all(dir);
-    return DataFiles::in(dir.string());
-  }
-  // The program starts the remote before it makes the window.
-  static bool started(Remote& remote) {
-    remote.start();
-    return true;
-  }
-  static VirtualPlatform& machine(VirtualPlatform& platform) {
-    platform.realSleeps = std::is_same_v<WorkerSleeper, RealSleeper>;
-    platform.realFiles = true;
-    return platform;
+  void feed(const std::string& line) override {
+    if (line.rfind("on ", 0) == 0) steps_.push_back({line.substr(3), {}});
+    if (line.rfind("  ", 0) == 0 && !steps_.empty()) steps_.back().second.push_back(line);
+    if (line.rfind("on ", 0) != 0 && line.rfind("  ", 0) != 0) run(line);
   }
 
-  // A user device as an earlier learning left it: in the catalogue, not in
-  // learning mode.
-  void addUserDevice(const char16_t* name, int32_t skin = kTvSkin) {
-    QCOMPARE(createUserDevice(remote, name, skin), CreateResult::created);
-    appendUserDevice(remote.catalogue, remote.catalogue.userCount - 1);
-    remote.learning.learningMode = false;
+ private:
+  template <class T>
+  T& child(const std::string& name) {  // without it no line can go on
+    T* found = dialog_ == nullptr ? nullptr : dialog_->findChild<T*>(QString::fromStdString(name));
+    if (found == nullptr) qFatal("%s: no %s in the dialog in hand", where.c_str(), name.c_str());
+    return *found;
   }
-  // Replaces the selection and shows the device at `pos`, as a start-up would.
-  void select(std::initializer_list<int32_t> entries, int32_t pos = 0) {
-    remote.selection = {};
-    for (int32_t e : entries) remote.selection.entries[static_cast<size_t>(remote.selection.selectionCount++)] = e;
-    remote.settings.savedSelectionPos = pos;
-    remote.showSavedDevice();
-    window.repaintNow();
+  QImage face() { return window_->skin().grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  // The skin's pixels in `r` (all of them without) for which `holds`.
+  template <class Holds>
+  int pixels(Holds holds, QRect r = {}) {
+    const QImage now = face();
+    int n = 0;
+    for (int y = 0; y < now.height(); ++y) {
+      for (int x = 0; x < now.width(); ++x) n += (r.isNull() || r.contains(x, y)) && holds(now, x, y);
+    }
+    return n;
   }
-  static QPoint centreOf(const SkinLayout& layout, int32_t result) {
-    const HotSpot& spot = layout.spotFor(result);
+  QPoint centre(const Args& w) {
+    const HotSpot& spot = (w.at(0) == "tv" ? tvLayout : w[0] == "vcr" ? vcrLayout : shiftLayout).spotFor(num(w.at(1)));
     return QPoint(spot.centreX, spot.centreY + kYOffset);
   }
-  void press(QPoint at) { QTest::mousePress(&window.skin(), Qt::LeftButton, {}, at); }
-  void release(QPoint at) { QTest::mouseRelease(&window.skin(), Qt::LeftButton, {}, at); }
-  void tap(const SkinLayout& layout, int32_t result) {
-    press(centreOf(layout, result));
-    release(centreOf(layout, result));
+  static std::string name(QObject* object) {
+    if (object == nullptr) return "-";
+    return QString::fromUtf8(object->metaObject()->className()).section(QStringLiteral("::"), -1).toStdString();
+  }
+  // Acts on the step whose dialog is the active modal widget, seen on two
+  // polls: a dialog may turn modal inside show(), before exec() can end it.
+  // The next poll is due before acting, as the act may open a dialog and
+  // wait in it.
+  void poll() {
+    if (steps_.empty()) return;
+    auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    const bool again = seen_ == std::optional<QDialog*>(modal);
+    seen_ = modal;
+    if (name(modal) == steps_.front().first && !again) {
+      QTimer::singleShot(5, &closer_, [this] { poll(); });
+    } else if (name(modal) == steps_.front().first) {
+      seen_.reset();
+      const std::vector<std::string> lines = steps_.front().second;
+      steps_.pop_front();
+      sinceStep_.restart();
+      QTimer::singleShot(5, &closer_, [this] { poll(); });
+      QDialog* const outer = dialog_;
+      for (const std::string& line : lines) {
+        dialog_ = modal;
+        run(line.substr(2));
+      }
+      if (modal != nullptr && modal->isVisible() && steps_.empty()) modal->done(QDialog::Rejected);
+      dialog_ = outer;
+    } else if (sinceStep_.elapsed() < 5'000) {
+      QTimer::singleShot(5, &closer_, [this] { poll(); });
+    } else {
+      fail_(where + ": waited for " + steps_.front().first + ", " + name(modal) + " is open");
+      steps_.clear();
+      closer_.start(5);
+    }
   }
 
-  DataFiles files;
-  VirtualPlatform platform;
-  VirtualCounter& clock = machine(platform).clock;
-  VirtualSleeper& sleeper = platform.virtualSleeps;
-  std::ostringstream err;
-  Remote remote{platform, files, err};
-  bool remoteStarted = started(remote);
-  MainWindow window{remote};
-  std::vector<Message> messages;
+  std::unique_ptr<MainWindow> window_;
+  std::vector<Message> messages_;
+  std::string dialogs_;
+  QImage remembered_;
+  std::unique_ptr<QDialog> held_;
+  QDialog* dialog_ = nullptr;
+  std::optional<QDialog*> seen_;
+  std::deque<std::pair<std::string, std::vector<std::string>>> steps_;
+  QElapsedTimer sinceStep_;
+  QTimer closer_;  // closes what a failed step left open; the polls due go with it
 };
+
+inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
+  rig.platform.realSleeps = true;
+  rig.started();
+  window_ = std::make_unique<MainWindow>(remote());
+  window_->presentMessage = [this](const Message& m) { messages_.push_back(m); };
+  QObject::connect(&closer_, &QTimer::timeout, &closeModalDialog);
+
+  auto& a = actions_;
+  a["press"] = [this](const Args& w) { QTest::mousePress(&window_->skin(), Qt::LeftButton, {}, centre(w)); };
+  a["release"] = [this](const Args& w) { QTest::mouseRelease(&window_->skin(), Qt::LeftButton, {}, centre(w)); };
+  a["touch"] = [this](const Args& w) { QTest::mouseClick(&window_->skin(), Qt::LeftButton, {}, centre(w)); };
+  a["remember"] = [this](auto&) { remembered_ = face(); };
+  a["screenshot"] = [this](const Args& w) {
+    const QByteArray dir = qgetenv("ZAPVANE_SCREENSHOTS");
+    QWidget& widget = dialog_ != nullptr ? *static_cast<QWidget*>(dialog_) : *window_;
+    if (dir.isEmpty()) return;
+    widget.show();
+    (void)QTest::qWaitForWindowExposed(&widget);
+    if (!widget.grab().save(QString::fromUtf8(dir + "/" + w.at(0).c_str()))) fail_(where + ": not saved");
+  };
+  a["show-window"] = [this](const Args& w) {  // at x, y
+    window_->move(num(w.at(0)), num(w.at(1)));
+    window_->show();
+    (void)QTest::qWaitForWindowExposed(window_.get());
+  };
+  a["trigger"] = [this](const Args& w) { window_->action(menuCommand(w.at(0)))->trigger(); };
+  a["record-dialogs"] = [this](auto&) {
+    static const char* const kNames[] = {"about", "selectDevices", "setupIrPort", "userDevices"};
+    window_->presentDialog = [this](DialogId d) { dialogs_ += std::string(" ") + kNames[int(d)]; };
+  };
+  a["update-menus"] = [this](auto&) { window_->updateMenuStates(); };
+  a["close-window"] = [this](auto&) { result_ = std::to_string(window_->close()); };
+  a["await-worker"] = [this](auto&) {
+    if (!QTest::qWaitFor([this] { return !remote().worker.running(); }, 15'000)) fail_(where + ": the worker runs on");
+  };
+  a["play"] = [this](const Args& w) {  // the menu item, with the steps above acting on its dialogs
+    sinceStep_.start();
+    QTimer::singleShot(5, &closer_, [this] { poll(); });
+    window_->action(menuCommand(w.at(0)))->trigger();
+    if (!QTest::qWaitFor([this] { return steps_.empty(); }, 20'000)) fail_(where + ": the steps did not end");
+    if (QTest::qWaitFor([this] { return !remote().learnWorker.running(); }, 5'000)) remote().learnWorker.join();
+  };
+  a["open"] = [this](const Args& w) {
+    const DialogContext context{window_.get(), remote(), *window_};
+    if (w.at(0) == "SelectDevicesDialog") held_ = std::make_unique<SelectDevicesDialog>(context);
+    if (w[0] == "SetupIrPortDialog") held_ = std::make_unique<SetupIrPortDialog>(context);
+    if (w[0] == "AboutDialog") held_ = std::make_unique<AboutDialog>(window_.get());
+    dialog_ = held_.get();
+  };
+  a["click"] = [this](const Args& w) { child<QPushButton>(w.at(0)).click(); };
+  a["type"] = [this](const Args& w) { child<QLineEdit>("name").setText(QString::fromStdString(tail(w, 0))); };
+  a["pick"] = [this](const Args& w) { child<QComboBox>(w.at(0)).setCurrentIndex(num(w.at(1))); };
+  a["slide"] = [this](const Args& w) { child<QSlider>(w.at(0)).setValue(num(w.at(1))); };
+  a["row"] = [this](const Args& w) { child<QListWidget>(w.at(0)).setCurrentRow(num(w.at(1))); };
+  a["scroll-bottom"] = [this](const Args& w) { child<QListWidget>(w.at(0)).scrollToBottom(); };
+  a["toggle"] = [this](const Args& w) {  // taps on rows of a list
+    QListWidget& list = child<QListWidget>(w.at(0));
+    dialog_->show();
+    (void)QTest::qWaitForWindowExposed(dialog_);
+    for (size_t i = 1; i < w.size(); ++i) {
+      list.scrollToItem(list.item(num(w[i])));
+      QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(num(w[i]))).center());
+    }
+  };
+  a["reject"] = [this](auto&) { dialog_->reject(); };
+  a["close"] = [this](auto&) { dialog_->close(); };
+  a["escape"] = [this](auto&) { QTest::keyClick(dialog_, Qt::Key_Escape); };
+  a["unfocus"] = [this](auto&) { dialog_->focusWidget()->clearFocus(); };
+
+  auto& c = checks_;
+  c["face"] = [this](auto&) {  // against the remembered face: same, one rectangle inverted, or changed
+    QRect box;
+    int inverted = 0;
+    const int changed = pixels([&](const QImage& now, int x, int y) {
+      if (now.pixel(x, y) == remembered_.pixel(x, y)) return false;
+      box |= QRect(x, y, 1, 1);
+      inverted += (now.pixel(x, y) ^ remembered_.pixel(x, y)) == 0xFFFFFF;  // every colour bit flipped
+      return true;
+    });
+    if (changed == 0) return std::string("same");
+    if (inverted != changed || changed != box.width() * box.height()) return std::string("changed");
+    return "inverted " + joined(std::vector{box.left(), box.top(), box.right() + 1, box.bottom() + 1});
+  };
+  c["yellow"] = [this](const std::string& k) {  // shift-label text in label slot k
+    const WindowRect r = labelRect(num(k));
+    const int n = pixels([](const QImage& now, int x, int y) {
+      const QColor colour = now.pixelColor(x, y);
+      return colour.red() > 200 && colour.green() > 200 && colour.blue() < 160;
+    }, QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+    return std::string(n > 20 ? "some" : "none");
+  };
+  c["menu"] = [this](const std::string& m) {  // how the item shows: on or off, and greyed or not
+    const QAction& item = *window_->action(menuCommand(m));
+    const char* const state = !item.isCheckable() ? "item" : item.isChecked() ? "on" : "off";
+    return std::string(item.isEnabled() ? "" : "greyed ") + state;
+  };
+  c["window"] = [this](auto&) { return std::to_string(window_->isVisible()); };
+  c["dialogs"] = [this](auto&) { return trim(dialogs_); };
+  c["messages"] = [this](auto&) { return std::to_string(messages_.size()); };
+  c["message"] = [this](auto&) { return messages_.empty() ? "none" : described(messages_.back()); };
+  c["texts"] = [this](auto&) {  // the title, then group titles, texts, entries and buttons as made
+    QStringList out{dialog_->windowTitle()};
+    for (QObject* object : dialog_->findChildren<QObject*>()) {
+      if (auto* group = qobject_cast<QGroupBox*>(object)) out << group->title();
+      auto* label = qobject_cast<QLabel*>(object);
+      if (label != nullptr && !label->text().isEmpty()) out << label->text();
+      if (auto* button = qobject_cast<QPushButton*>(object)) out << button->text();
+      auto* combo = qobject_cast<QComboBox*>(object);
+      for (int i = 0; combo != nullptr && i < combo->count(); ++i) out << combo->itemText(i);
+    }
+    return out.join(QStringLiteral(" / ")).toStdString();
+  };
+  c["rows"] = [this](const std::string& list) { return std::to_string(child<QListWidget>(list).count()); };
+  c["selected"] = [this](const std::string& name) {
+    std::vector<int> rows;
+    for (const QModelIndex& row : child<QListWidget>(name).selectionModel()->selectedRows()) rows.push_back(row.row());
+    std::sort(rows.begin(), rows.end());
+    return joined(rows);
+  };
+  c["slider"] = [this](const std::string& name) {  // value, range, tick interval
+    const QSlider& s = child<QSlider>(name);
+    return joined(std::vector{s.value(), s.minimum(), s.maximum(), s.tickInterval()});
+  };
+  c["combo"] = [this](const std::string& name) {
+    const QComboBox& combo = child<QComboBox>(name);
+    return std::to_string(combo.currentIndex()) + " " + combo.currentText().toStdString();
+  };
+  c["field"] = [this](auto&) { return child<QLineEdit>("name").text().toStdString(); };
+  c["visible"] = [this](auto&) { return std::to_string(dialog_->isVisible()); };
+  c["closeBox"] = [this](auto&) { return std::to_string((dialog_->windowFlags() & Qt::WindowCloseButtonHint) != 0); };
+  c["outcome"] = [this](auto&) { return std::to_string(dialog_->result()); };
+  c["placed"] = [this](auto&) {  // modal, owned by the window and centred over it
+    const QPoint off = dialog_->geometry().center() - window_->geometry().center();
+    return std::to_string(dialog_->isModal() && dialog_->parentWidget() == window_.get() && off.manhattanLength() <= 2);
+  };
+  c["icon"] = [this](auto&) { return std::to_string(!child<QLabel>("icon").pixmap().isNull()); };
+  c["buttons"] = [this](auto&) { return std::to_string(dialog_->findChildren<QPushButton*>().size()); };
+}
+
+// Plays tests/data/<file> on fresh windows; the test fails with every
+// failed line.
+inline void playWindowScenarios(const std::string& file) {
+  std::string failures;
+  const auto fail = [&failures](const std::string& failure) { failures += failure + "\n"; };
+  playScenarios(file, [&] { return std::make_unique<WindowScenario>(fail); });
+  QVERIFY2(failures.empty(), failures.c_str());
+}
 
 }  // namespace zapvane::testing

@@ -1,0 +1,88 @@
+// The simulated port. Sending: light on the counter's timeline and its mode2
+// log, which never grows without bound. Receiving: a remote's signal as the
+// UART hands it to the driver, "n@t" for n characters t ns after the start.
+#include <gtest/gtest.h>
+
+#include "platform/ports_config.h"
+#include "platform/sim_transmitter.h"
+#include "support/test_folder.h"
+
+namespace zapvane::testing {
+
+// A write lasts its bytes' time from its start, to the first tick after its
+// last byte (1/3 s rounded up on a 3 Hz counter); a frame goes to the log as
+// mode2 microseconds with a blank line after it, an empty one not at all. Past
+// its limit the log drops its older half, at a frame boundary.
+TEST(SimTransmitter, LightLastsItsBytesTimeAndIsLoggedFrameByFrameWithinALimit) {
+  const TestFolder dir;
+  const std::string log = dir / "ir-sim.log", frame = "pulse 2344\nspace 756\npulse 703\n\n";
+  VirtualCounter clock, slow(3);
+  SimTransmitter sim(clock, log), slowSim(slow, "");
+  const uint8_t zeros[10] = {};
+  clock.advanceNanoseconds(1000);
+  EXPECT_TRUE(sim.write(zeros, 10) == 10 && sim.write(zeros, 0) == 0);
+  EXPECT_EQ(clock.elapsedNanoseconds(), 1000 + 10 * kByteNanoseconds);
+  clock.advanceNanoseconds(756'250), sim.write(zeros, 3);
+  EXPECT_TRUE(sim.pendingBursts().size() == 2 && sim.pendingBursts()[0].startTick == 1000);
+  sim.frameDone(), sim.frameDone();
+  EXPECT_EQ(readText(log), frame);
+  slowSim.write(zeros, 3);
+  EXPECT_EQ(slow.elapsedNanoseconds(), 333'333'334);
+  EXPECT_EQ(mode2Durations({{0, 10}, {3100, 3}}, 1'000'000, 4352), (std::vector<int64_t>{2344, 756, 703, 549}));
+  EXPECT_EQ(mode2Durations({{0, 10}, {2000, 3}}, 1'000'000, 0), (std::vector<int64_t>{2344, 0, 703}));  // overlap
+  std::string full;
+  while (std::ssize(full) + std::ssize(frame) <= kSimLogLimitBytes) full += frame;
+  std::ofstream(log) << full;
+  ASSERT_TRUE(appendToSimLog(log, "pulse 1\n\n"));
+  const std::string kept = readText(log);
+  EXPECT_TRUE(std::ssize(kept) > kSimLogLimitBytes / 4 && std::ssize(kept) < kSimLogLimitBytes * 3 / 4) << kept.size();
+  EXPECT_TRUE(kept.starts_with(frame) && kept.ends_with(frame + "pulse 1\n\n") && !std::filesystem::exists(log + ".tmp"));
+  EXPECT_FALSE(appendToSimLog(dir / "missing/ir-sim.log", "")) << "an unwritable log is reported, not fatal";
+}
+
+// A pulse file alternates pulses and spaces, two of a kind in a row being one.
+// A character starts with the light and every 78.125 us after it while 8.7 us
+// of light remain; the FIFO hands over 8 at once, fewer 4 characters after the
+// last. Polled every 125 ns, on which every moment of these signals falls.
+TEST(SimRemote, PulsesBecomeCharactersAsTheFifoFillsOrTimesOut) {
+  RemoteSignal signal;
+  std::string error;  // a leading space and lines of no kind are skipped
+  ASSERT_TRUE(parseRemoteSignal("# mode2\nspace 9\npulse 560\nspace 0\nspace 100\npulse 560\ntimeout 9\n", signal, error));
+  EXPECT_EQ(signal.durations, (std::vector<int64_t>{560, 100, 560}));
+  EXPECT_TRUE(!parseRemoteSignal("pulse 560\nspace -5\n", signal, error) && error == "line 2: not a duration: -5");
+  EXPECT_TRUE(!parseRemoteSignal("space 5\n", signal, error) && error == "no pulse found");
+  const auto heard = [](std::vector<int64_t> durations) {
+    SimReceiver receiver({std::move(durations)}, 0);
+    std::string timeline;
+    for (int64_t ns = 0; ns <= 3'000'000; ns += 125) {
+      if (const size_t n = receiver.read(ns, 100)) timeline += std::to_string(n) + "@" + std::to_string(ns) + " ";
+    }
+    return timeline;
+  };
+  EXPECT_EQ(heard({560}) + heard({300}) + heard({87}) + heard({86}), "8@625000 4@625000 2@468750 1@390625 ");
+  EXPECT_EQ(heard({700}), "8@625000 1@1015625 ");
+  EXPECT_EQ(heard({560, 1690, 560}), "8@625000 8@2875000 ");
+  // A held remote sends the frame again after its pause; a read takes no more than asked.
+  SimReceiver held({{560}, 40'000}, 0);
+  EXPECT_EQ(held.read(40'560'000 + 624'999, 3) + held.read(40'560'000 + 624'999, 100), 8u);
+  EXPECT_EQ(held.read(40'560'000 + 625'000, 3), 3u);
+}
+
+// COM1 is the simulator unless ports.conf says otherwise, COM2..COM4 nothing
+// unless named; a remote it names is pressed 0.1 s after the port opens.
+TEST(SimRemote, PortsConfOpensTheSimulatorWithItsRemote) {
+  const TestFolder dir;
+  std::ofstream(dir / "remote.pulses") << "pulse 560\nspace 1690\npulse 560\n";
+  VirtualCounter clock;
+  ConfiguredPortOpener opener(parsePortsConfig("COM4=sim\nSimRemote=" + (dir / "remote.pulses")), clock, "");
+  std::string error;
+  for (const char* name : {"COM2:", "COM5:", "COM0:", "COM1", "LPT1:"}) EXPECT_FALSE(opener.open(name, error)) << name;
+  const auto port = opener.open("COM1:", error);
+  uint8_t buffer[100];
+  clock.advanceNanoseconds(100'624'999);
+  EXPECT_TRUE(opener.open("COM4:", error) && port && port->read(buffer, sizeof buffer) == 0);
+  clock.advanceNanoseconds(1);
+  EXPECT_EQ(port->read(buffer, sizeof buffer), 8);
+}
+
+}  // namespace zapvane::testing
