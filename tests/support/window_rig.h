@@ -44,11 +44,10 @@ class WindowScenario final : public Scenario {
     QObject::connect(&closer, &QTimer::timeout, &closeModalDialog);
     closer.start(5);
     (void)QTest::qWaitFor([this] { return !remote().learnWorker.running(); }, 5'000);
-    remote().learning.learningMode = false;
   }
   void feed(const std::string& line) override {
     if (line.rfind("on ", 0) == 0) steps_.push_back({line.substr(3), {}});
-    if (line.rfind("  ", 0) == 0 && !steps_.empty()) steps_.back().second.push_back(line);
+    if (line.rfind("  ", 0) == 0 && !steps_.empty()) steps_.back().second.emplace_back(where, line.substr(2));
     if (line.rfind("on ", 0) != 0 && line.rfind("  ", 0) != 0) run(line);
   }
 
@@ -91,14 +90,15 @@ class WindowScenario final : public Scenario {
       QTimer::singleShot(5, &closer_, [this] { poll(); });
     } else if (name(modal) == steps_.front().first) {
       seen_.reset();
-      const std::vector<std::string> lines = steps_.front().second;
+      const auto lines = steps_.front().second;
       steps_.pop_front();
       sinceStep_.restart();
       QTimer::singleShot(5, &closer_, [this] { poll(); });
       QDialog* const outer = dialog_;
-      for (const std::string& line : lines) {
+      for (const auto& [from, line] : lines) {
         dialog_ = modal;
-        run(line.substr(2));
+        where = from;
+        run(line);
       }
       if (modal != nullptr && modal->isVisible() && steps_.empty()) modal->done(QDialog::Rejected);
       dialog_ = outer;
@@ -118,7 +118,8 @@ class WindowScenario final : public Scenario {
   std::unique_ptr<QDialog> held_;
   QDialog* dialog_ = nullptr;
   std::optional<QDialog*> seen_;
-  std::deque<std::pair<std::string, std::vector<std::string>>> steps_;
+  // Each step: its dialog, and its lines with where they stand in the file.
+  std::deque<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> steps_;
   QElapsedTimer sinceStep_;
   QTimer closer_;  // closes what a failed step left open; the polls due go with it
 };
@@ -150,7 +151,8 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
   };
   a["trigger"] = [this](const Args& w) { window_->action(menuCommand(w.at(0)))->trigger(); };
   a["record-dialogs"] = [this](auto&) {
-    static const char* const kNames[] = {"about", "selectDevices", "setupIrPort", "userDevices"};
+    static const char* const kNames[] = {"about", "selectDevices", "setupIrPort", "userDevices", "learnFunction",
+                                         "commandProperties"};
     window_->presentDialog = [this](DialogId d) { dialogs_ += std::string(" ") + kNames[int(d)]; };
   };
   a["update-menus"] = [this](auto&) { window_->updateMenuStates(); };
@@ -212,7 +214,7 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
       const QColor colour = now.pixelColor(x, y);
       return colour.red() > 200 && colour.green() > 200 && colour.blue() < 160;
     }, QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
-    return std::string(n > 20 ? "some" : "none");
+    return std::string(n == 0 ? "none" : n > 20 ? "some" : "a few");
   };
   c["menu"] = [this](const std::string& m) {  // how the item shows: on or off, and greyed or not
     const QAction& item = *window_->action(menuCommand(m));
