@@ -13,7 +13,8 @@ DataFiles DataFiles::in(const std::string& dir) {
           dataFile(dir, selection_format::kFileName),
           dataFile(dir, user_devices_format::kFileName),
           dataFile(dir, "ports.conf"),
-          dataFile(dir, "ir-sim.log")};
+          dataFile(dir, "ir-sim.log"),
+          dataFile(dir, ".zapvane.lock")};
 }
 
 }  // namespace zapvane

@@ -12,6 +12,7 @@ struct DataFiles {
   std::string userDevices;  // remotes.usr
   std::string portsConfig;  // ports.conf
   std::string simLog;       // ir-sim.log
+  std::string lock;         // .zapvane.lock: whoever holds it may change the files
 
   static DataFiles in(const std::string& dir);
 };

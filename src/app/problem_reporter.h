@@ -25,10 +25,19 @@ class ProblemReporter {
   // Does nothing for an ok status.
   void saveFailed(const Status& status);
 
+  // For a caller that ends with the outcome itself (the command line tool
+  // exits 1 with the failure as its one error line): failed saves are only
+  // recorded.
+  void leaveSaveFailuresToCaller() { quietSaves_ = true; }
+  // The first save that failed since start-up; ok when none did.
+  const Status& firstFailedSave() const { return firstFailedSave_; }
+
  private:
   std::ostream& err_;
   std::string program_;
   MessageSink* window_ = nullptr;
+  bool quietSaves_ = false;
+  Status firstFailedSave_ = Status::ok();
 };
 
 }  // namespace zapvane

@@ -33,19 +33,35 @@ Remote::~Remote() {
   learnWorker.join();
 }
 
-void Remote::start() {
+Status Remote::lockDataFolder(double waitSeconds) {
   FileSystem& fs = platform.files();
   const Status dir = fs.createDirectories(files.dir);
-  if (!dir.isOk()) problems.notice(dir.message());
+  if (!dir.isOk()) return dir;
+  const Status locked = fs.lockFile(files.lock, waitSeconds, folderLock_);
+  if (locked.code() == Status::Code::busy) {
+    return Status::busy("the data folder " + files.dir + " is in use by another Zapvane window or command");
+  }
+  return locked;
+}
 
-  // Saves killed before their rename leave a temporary file each.
-  for (const std::string* file : {&files.settings, &files.selection, &files.userDevices}) {
-    removeStaleTemporaries(fs, *file, kStaleTemporarySeconds);
+Status Remote::start() {
+  FileSystem& fs = platform.files();
+  const Status dir = fs.createDirectories(files.dir);
+  if (!dir.isOk()) return dir;
+
+  // Saves killed before their rename leave a temporary file each; only a
+  // writer may sweep, so no save of another writer is in progress.
+  if (holdsDataFolder()) {
+    for (const std::string* file : {&files.settings, &files.selection, &files.userDevices}) {
+      removeStaleTemporaries(fs, *file, kStaleTemporarySeconds);
+    }
   }
 
   fillBuiltInProfiles(catalogue.builtIn);
   resetUserDevices(catalogue);
-  const UserDevicesLoad users = loadUserDevices(catalogue, buffers, fs, files.userDevices, attached_);
+  const UserDevicesLoad users = loadUserDevices(catalogue, buffers, fs, files.userDevices, attached_,
+                                                allocateUserDeviceBuffers,
+                                                holdsDataFolder() ? RefusedFile::keepAside : RefusedFile::leave);
   if (!users.finding.isOk()) problems.notice(users.finding.message());
 
   timer.calibrateTimer();
@@ -54,7 +70,8 @@ void Remote::start() {
   for (const std::string& warning : portsConfig.warnings) problems.notice(files.portsConfig + ": " + warning);
   const SettingsLoad loaded = loadSettings(settings, fs, files.settings, portsConfig.port);
   if (!loaded.readError.isOk()) problems.notice(loaded.readError.message() + "; using the default settings");
-  problems.saveFailed(loaded.saved);
+  // Not the user's save: a reader goes on with the defaults in memory.
+  if (!loaded.saved.isOk()) problems.notice(loaded.saved.message() + "; using the default settings");
 
   buildCatalogue(catalogue, current);
 
@@ -66,6 +83,7 @@ void Remote::start() {
 
   pen.shiftPage = false;
   learning.editedUserDevice = 0;
+  return Status::ok();
 }
 
 void Remote::attachWindow(WindowServices* window, LearnWindow* learnReports) {
@@ -89,14 +107,15 @@ void Remote::showSavedDevice() {
   showDevice(index >= 0 && index < catalogue.catalogueCount ? index : 0, pos);
 }
 
-void Remote::saveSettingsFile() { problems.saveFailed(saveSettings(settings, platform.files(), files.settings)); }
+bool Remote::saveSettingsFile() { return saved(saveSettings(settings, platform.files(), files.settings)); }
 
-void Remote::saveUserDevicesFile() {
-  problems.saveFailed(saveUserDevices(catalogue, platform.files(), files.userDevices));
-}
+bool Remote::saveUserDevicesFile() { return saved(saveUserDevices(catalogue, platform.files(), files.userDevices)); }
 
-void Remote::saveSelectionFile() {
-  problems.saveFailed(saveSelection(selection, platform.files(), files.selection));
+bool Remote::saveSelectionFile() { return saved(saveSelection(selection, platform.files(), files.selection)); }
+
+bool Remote::saved(const Status& save) {
+  problems.saveFailed(save);
+  return save.isOk();
 }
 
 std::unique_ptr<SerialDevice> Remote::ConfiguredPorts::open(const std::string& name, std::string& error) {

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -108,11 +109,20 @@ class Remote {
   Remote(const Remote&) = delete;
   Remote& operator=(const Remote&) = delete;
 
+  // One writer at a time: whoever changes the data files holds the data
+  // folder's lock across load, change and save, so it loads what the last
+  // writer saved. Creates the folder on first use. Waits at most
+  // `waitSeconds` for another holder; busy when it keeps the folder.
+  Status lockDataFolder(double waitSeconds);
+  bool holdsDataFolder() const { return folderLock_ != nullptr; }
+
   // Start-up from the data directory, in the order the program depends on:
   // built-in profiles, user devices (reset, then loaded), timer calibration,
-  // ports.conf, settings (loaded, or defaults written), the catalogue, the
-  // selection and the device it shows. Creates the directory on first use.
-  void start();
+  // ports.conf, settings (loaded, or defaults written while missing), the
+  // catalogue, the selection and the device it shows. Creates the directory
+  // on first use and fails when it cannot. Without the folder's lock it only
+  // reads: no stale temporaries swept, a refused file left where it is.
+  Status start();
 
   // The window's services; nullptr detaches. REQUIRES: no worker running.
   void attachWindow(WindowServices* window, LearnWindow* learnReports);
@@ -133,10 +143,10 @@ class Remote {
   // outside the list shows position 0 (an empty list, catalogue entry 0).
   // The settings file is not rewritten.
   void showSavedDevice();
-  // Each saves its file, reporting a failure.
-  void saveSettingsFile();
-  void saveUserDevicesFile();
-  void saveSelectionFile();
+  // Each saves its file, reporting a failure; true when it is saved.
+  bool saveSettingsFile();
+  bool saveUserDevicesFile();
+  bool saveSelectionFile();
 
   Platform& platform;
   const DataFiles files;
@@ -164,8 +174,10 @@ class Remote {
 
  private:
   bool selectionEmptyOutsideLearning() const;
+  bool saved(const Status& save);
   void switchDevice(int32_t step);
 
+  std::unique_ptr<FileLock> folderLock_;
 };
 
 }  // namespace zapvane

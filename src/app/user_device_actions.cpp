@@ -86,10 +86,12 @@ void chooseLearnSlot(Remote& remote, int32_t hit, bool shiftPage, int32_t shiftC
 }
 
 void endLearning(Remote& remote) {
+  bool appended = false;
   if (!remote.learning.editingExisting) {
     const int32_t d = remote.learning.editedUserDevice;
     const int32_t c = remote.catalogue.catalogueCount;
-    if (appendUserDevice(remote.catalogue, d)) {
+    appended = appendUserDevice(remote.catalogue, d);
+    if (appended) {
       SelectionList& list = remote.selection;
       // A full list keeps its 100 entries; the device is still in the catalogue.
       if (list.selectionCount < selection_format::kMaxEntries) {
@@ -98,11 +100,12 @@ void endLearning(Remote& remote) {
         ++list.selectionCount;
       }
       remote.showDevice(c, remote.current.selectionPos);
-      remote.saveSelectionFile();
     }
   }
   remote.learning.learningMode = false;
-  remote.saveUserDevicesFile();
+  // The device first: a selection saved without it would name a device no
+  // file holds, while a device not yet selected is merely unselected.
+  if (remote.saveUserDevicesFile() && appended) remote.saveSelectionFile();
 }
 
 }  // namespace zapvane

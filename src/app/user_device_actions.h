@@ -41,7 +41,8 @@ void nameCommand(Remote& remote, const std::u16string& text);
 void chooseLearnSlot(Remote& remote, int32_t hit, bool shiftPage, int32_t shiftCommand);
 
 // End learning: a new device joins the catalogue and the end of the
-// selection and is shown; learning mode ends; the files are saved.
+// selection and is shown; learning mode ends; the user devices are saved,
+// then (a new device) the selection, unless the first save failed.
 void endLearning(Remote& remote);
 
 }  // namespace zapvane

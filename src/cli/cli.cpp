@@ -1,5 +1,8 @@
 #include "cli/cli.h"
 
+#include <cstdlib>
+#include <string_view>
+
 #include "app/version.h"
 #include "cli/commands.h"
 #include "platform/data_dir.h"
@@ -9,7 +12,7 @@ namespace zapvane::cli {
 namespace {
 
 void printUsage(std::ostream& out) {
-  out << "Usage: zapvane-cli [--data-dir DIR] <command> [arguments]\n"
+  out << "Usage: zapvane-cli [--data-dir DIR] [--wait SECONDS] <command> [arguments]\n"
          "\n"
          "Sends and inspects consumer-infrared commands without a window.\n"
          "\n"
@@ -20,10 +23,37 @@ void printUsage(std::ostream& out) {
          "  --data-dir DIR  where settings, selection, user devices and ports.conf live\n"
          "                  (default: $ZAPVANE_DATA_DIR, else $XDG_DATA_HOME/zapvane,\n"
          "                  else ~/.local/share/zapvane)\n"
+         "  --wait SECONDS  a command that changes the files waits this long for a window\n"
+         "                  or another command that has the data folder (default 0)\n"
          "  --help          this text; 'zapvane-cli <command> --help' for one command\n"
          "  --version       the version\n"
          "\n"
          "Exit codes: 0 success, 1 the request cannot be carried out, 2 bad usage.\n";
+}
+
+// "--wait SECONDS" or "--wait=SECONDS" at args[i], as takeDataDirOption.
+bool takeWaitOption(const std::vector<std::string>& args, size_t& i, double& seconds, Status& status) {
+  static constexpr std::string_view kOption = "--wait";
+  constexpr double kLongestWait = 86400;
+  std::string text;
+  if (args[i] == kOption) {
+    if (i + 1 >= args.size()) {
+      status = Status::invalidArgument("--wait needs seconds");
+      return true;
+    }
+    text = args[++i];
+  } else if (args[i].rfind("--wait=", 0) == 0) {
+    text = args[i].substr(kOption.size() + 1);
+  } else {
+    return false;
+  }
+  char* end = nullptr;
+  seconds = std::strtod(text.c_str(), &end);
+  // Written out so that "nan", "inf" and "1e999" are refused too.
+  if (text.empty() || end != text.c_str() + text.size() || !(seconds >= 0 && seconds <= kLongestWait)) {
+    status = Status::invalidArgument("--wait takes seconds from 0 to 86400, not '" + text + "'");
+  }
+  return true;
 }
 
 }  // namespace
@@ -42,6 +72,7 @@ int exitCodeFor(const Status& status) {
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::optional<std::string> dataDirOption;
+  double waitSeconds = 0;
   size_t i = 0;
   for (; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -54,7 +85,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       return kExitOk;
     }
     Status status = Status::ok();
-    if (takeDataDirOption(args, i, dataDirOption, status)) {
+    if (takeWaitOption(args, i, waitSeconds, status) || takeDataDirOption(args, i, dataDirOption, status)) {
       if (!status.isOk()) {
         err << "zapvane-cli: " << status.message() << "\n";
         return exitCodeFor(status);
@@ -81,7 +112,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kExitOk;
       }
     }
-    Context context{resolveDataDir(dataDirOption), out, err};
+    Context context{resolveDataDir(dataDirOption), out, err, waitSeconds};
     try {
       return sub.run(context, rest);
     } catch (const Failure& failure) {

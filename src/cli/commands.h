@@ -31,6 +31,8 @@ struct Context {
   std::string dataDir;
   std::ostream& out;
   std::ostream& err;
+  // --wait: how long a changing command waits for the data folder.
+  double waitSeconds = 0;
 };
 
 struct Subcommand {
@@ -83,8 +85,16 @@ ChosenCommand chooseCommand(Remote& remote, const std::string& device, const std
 // A catalogue index or an exact device name, or an invalidArgument failure.
 int32_t resolveDevice(const DeviceCatalogue& catalogue, const std::string& device);
 std::string deviceName(const DeviceProfile& profile);
+// What a command does with the data files. A writer holds the data folder's
+// lock from before the load to its exit, so two commands never lose each
+// other's changes; a reader takes no lock and rewrites nothing.
+enum class Access { read, write };
 // The remote on `platform`, started from the data directory as the window
-// starts it; problems with the files go to the error stream.
-std::unique_ptr<Remote> startRemote(Platform& platform, const Context& context);
+// starts it; problems with the files go to the error stream. Fails when the
+// folder cannot be made or (a writer) is held longer than --wait.
+std::unique_ptr<Remote> startRemote(Platform& platform, const Context& context, Access access);
+// Fails with the first save that did not succeed, so a command never reports
+// a change the disk does not hold.
+void requireSaved(const Remote& remote);
 
 }  // namespace zapvane::cli

@@ -58,7 +58,7 @@ int runFrame(Context& context, const std::vector<std::string>& args) {
   const FrameRequest request = parseFrameRequest(args);
   VirtualPlatform platform;
   platform.realFiles = true;
-  const auto remote = startRemote(platform, context);
+  const auto remote = startRemote(platform, context, Access::read);
   const PreparedFrame frame = prepareFrame(*remote, request);
   FrameRecorder recorder(remote->timer);
   sendFrame(recorder, *frame.device, frame.command);
@@ -71,7 +71,7 @@ int runPulses(Context& context, const std::vector<std::string>& args) {
   VirtualPlatform platform;
   platform.everyPortSimulated = true;  // the light of the frame, whatever port is configured
   platform.realFiles = true;
-  const auto remote = startRemote(platform, context);
+  const auto remote = startRemote(platform, context, Access::read);
   const PreparedFrame frame = prepareFrame(*remote, request);
   IrPort& port = remote->port;
   if (!port.openForSending() || platform.opened == nullptr) {

@@ -37,7 +37,7 @@ int runNewDevice(Context& context, const std::vector<std::string>& args) {
   const auto skinText = parsed.value("--skin");
   if (!skinText || (*skinText != "tv" && *skinText != "vcr")) fail(Status::invalidArgument("--skin must be tv or vcr"));
   RealPlatform platform;
-  const auto remote = startRemote(platform, context);
+  const auto remote = startRemote(platform, context, Access::write);
   const CreateResult result =
       createUserDevice(*remote, utf8ToUtf16(parsed.positional[0]), *skinText == "vcr" ? kVcrSkin : kTvSkin);
   if (result != CreateResult::created) {
@@ -47,6 +47,7 @@ int runNewDevice(Context& context, const std::vector<std::string>& args) {
   }
   remote->learning.editingExisting = false;
   endLearning(*remote);
+  requireSaved(*remote);
   context.out << remote->current.catalogueIndex << '\n';
   return kExitOk;
 }
@@ -54,7 +55,7 @@ int runNewDevice(Context& context, const std::vector<std::string>& args) {
 int runLabel(Context& context, const std::vector<std::string>& args) {
   const ParsedArgs parsed = parseArgs(args, {}, 3, "<device> <slot> <text>");
   RealPlatform platform;
-  const auto remote = startRemote(platform, context);
+  const auto remote = startRemote(platform, context, Access::write);
   const int32_t user = resolveUserDevice(remote->catalogue, parsed.positional[0]);
   const int32_t slot = parseNumber(parsed.positional[1], "label slot");
   if (slot < 0 || slot >= kUserLabelSlots) fail(Status::invalidArgument("label slots are 0..9"));
@@ -93,7 +94,7 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
   virtualPlatform.remoteDelayNanoseconds = kRemoteStartNanoseconds;
   virtualPlatform.pollNanoseconds = kVirtualPollNanoseconds;
   Platform& platform = remote ? static_cast<Platform&>(virtualPlatform) : realPlatform;
-  const auto core = startRemote(platform, context);
+  const auto core = startRemote(platform, context, Access::write);
 
   const int32_t user = resolveUserDevice(core->catalogue, parsed.positional[0]);
   DeviceProfile& device = core->catalogue.userDevices[static_cast<size_t>(user)];

@@ -20,7 +20,7 @@ int runSend(Context& context, const std::vector<std::string>& args) {
   }
 
   RealPlatform platform;
-  const auto remote = startRemote(platform, context);
+  const auto remote = startRemote(platform, context, Access::read);
   const ChosenCommand chosen = chooseCommand(*remote, parsed.positional[0], parsed.positional[1]);
   if (comPort) remote->settings.port = *comPort - 1;  // for this send only; the settings file keeps its port
 

@@ -7,7 +7,7 @@ namespace zapvane::cli {
 int runSettings(Context& context, const std::vector<std::string>& args) {
   if (!args.empty()) fail(Status::invalidArgument("takes no arguments, got '" + args.front() + "'"));
   RealPlatform platform;
-  const auto remote = startRemote(platform, context);
+  const auto remote = startRemote(platform, context, Access::read);
   const IrSettings& s = remote->settings;
   context.out << "port=" << s.port << "\nspaceAdjust=" << s.spaceAdjust << "\nsavedSelectionPos="
               << s.savedSelectionPos << "\nsoundOn=" << s.soundOn << "\nmarkAdjust=" << s.markAdjust << '\n';
@@ -16,7 +16,7 @@ int runSettings(Context& context, const std::vector<std::string>& args) {
 
 int runSelection(Context& context, const std::vector<std::string>& args) {
   RealPlatform platform;
-  const auto remote = startRemote(platform, context);
+  const auto remote = startRemote(platform, context, args.empty() ? Access::read : Access::write);
   if (args.empty()) {
     for (int32_t i = 0; i < remote->selection.selectionCount; ++i) {
       context.out << remote->selection.entries[static_cast<size_t>(i)] << '\n';

@@ -160,10 +160,22 @@ int32_t resolveDevice(const DeviceCatalogue& catalogue, const std::string& devic
   fail(Status::invalidArgument("unknown device '" + device + "' (see 'zapvane-cli devices')"));
 }
 
-std::unique_ptr<Remote> startRemote(Platform& platform, const Context& context) {
+std::unique_ptr<Remote> startRemote(Platform& platform, const Context& context, Access access) {
   auto remote = std::make_unique<Remote>(platform, DataFiles::in(context.dataDir), context.err, "zapvane-cli");
-  remote->start();
+  remote->problems.leaveSaveFailuresToCaller();
+  if (access == Access::write) {
+    const Status locked = remote->lockDataFolder(context.waitSeconds);
+    if (locked.code() == Status::Code::busy) fail(Status::busy(locked.message() + " (see --wait)"));
+    if (!locked.isOk()) fail(locked);
+  }
+  const Status started = remote->start();
+  if (!started.isOk()) fail(started);
   return remote;
+}
+
+void requireSaved(const Remote& remote) {
+  const Status& failed = remote.problems.firstFailedSave();
+  if (!failed.isOk()) fail(failed);
 }
 
 }  // namespace zapvane::cli

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 namespace zapvane {
 
@@ -29,15 +31,23 @@ Status MemoryFileSystem::readFile(const std::string& path, size_t maxBytes, std:
 }
 
 Status MemoryFileSystem::writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
+  return save(path, bytes, true);
+}
+
+Status MemoryFileSystem::createFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
+  return save(path, bytes, false);
+}
+
+Status MemoryFileSystem::save(const std::string& path, const std::vector<uint8_t>& bytes, bool replace) {
   const std::string dir = parentOf(path);
   if (directories_.count(dir) == 0) return Status::fromErrno(ENOENT, "cannot create a file beside " + path);
   if (directories_.count(path) != 0) return Status::fromErrno(EISDIR, "cannot replace " + path);
   if (fault == FileFault::readOnly) return Status::fromErrno(EROFS, "cannot create a file beside " + path);
   if (crashesAt(SaveStep::createTemporary)) return Status::ioError("crashed");
-  // Named as the real saves name theirs: six letters or digits after a dot.
+  // Named as the real saves name theirs: hidden, marked, six letters or digits.
   char suffix[8];
   std::snprintf(suffix, sizeof suffix, "t%05d", ++temporaries_ % 100000);
-  const std::string tmp = path + "." + suffix;
+  const std::string tmp = (dir == "/" ? "" : dir) + "/" + temporaryPrefixFor(path.substr(path.find_last_of('/') + 1)) + suffix;
   files_[tmp] = {{}, nowSeconds};
 
   auto fail = [this, &tmp](int error, const std::string& what) {
@@ -58,6 +68,10 @@ Status MemoryFileSystem::writeFileAtomically(const std::string& path, const std:
   if (crashesAt(SaveStep::flushTemporary)) return Status::ioError("crashed");
   if (fault == FileFault::failedRename) return fail(EXDEV, "cannot replace " + path);
   if (crashesAt(SaveStep::renameOverTarget)) return Status::ioError("crashed");
+  if (!replace && files_.count(path) != 0) {
+    files_.erase(tmp);
+    return Status::busy(path + " exists");
+  }
   files_[path] = {std::move(written), nowSeconds};
   files_.erase(tmp);
   if (crashesAt(SaveStep::flushDirectory)) return Status::ioError("crashed");
@@ -74,7 +88,7 @@ Status MemoryFileSystem::renameNoReplace(const std::string& from, const std::str
 }
 
 Status MemoryFileSystem::createDirectories(const std::string& path) {
-  if (files_.count(path) != 0) return Status::invalidArgument("data directory " + path + " is not a directory");
+  if (files_.count(path) != 0) return Status::ioError("data directory " + path + " is not a directory");
   if (directories_.count(path) != 0) return Status::ok();
   const std::string parent = parentOf(path);
   if (parent != path) {
@@ -108,6 +122,36 @@ Status MemoryFileSystem::removeFile(const std::string& path) {
 
 bool MemoryFileSystem::exists(const std::string& path) {
   return files_.count(path) != 0 || directories_.count(path) != 0;
+}
+
+namespace {
+
+class MemoryLock final : public FileLock {
+ public:
+  MemoryLock(std::set<std::string>& locked, std::string path) : locked_(locked), path_(std::move(path)) {}
+  ~MemoryLock() override { locked_.erase(path_); }
+  MemoryLock(const MemoryLock&) = delete;
+  MemoryLock& operator=(const MemoryLock&) = delete;
+
+ private:
+  std::set<std::string>& locked_;
+  std::string path_;
+};
+
+}  // namespace
+
+Status MemoryFileSystem::lockFile(const std::string& path, double /*waitSeconds*/, std::unique_ptr<FileLock>& held) {
+  if (files_.count(path) == 0) {
+    if (directories_.count(parentOf(path)) == 0) return Status::fromErrno(ENOENT, "cannot lock " + path);
+    if (fault == FileFault::readOnly) return Status::fromErrno(EROFS, "cannot lock " + path);
+    files_[path] = {{}, nowSeconds};
+  }
+  if (locked_.paths.count(path) != 0 || lockedElsewhere.count(path) != 0) {
+    return Status::busy(path + " is locked by another process");
+  }
+  locked_.paths.insert(path);
+  held = std::make_unique<MemoryLock>(locked_.paths, path);
+  return Status::ok();
 }
 
 void MemoryFileSystem::put(const std::string& path, std::vector<uint8_t> bytes) {

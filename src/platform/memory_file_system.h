@@ -36,6 +36,10 @@ class MemoryFileSystem final : public FileSystem {
   Status readFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes,
                   bool* truncated = nullptr) override;
   Status writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) override;
+  Status createFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) override;
+  // Never waits: a lock held here or in lockedElsewhere is busy at once.
+  // REQUIRES: the lock is released before this file system is destroyed.
+  Status lockFile(const std::string& path, double waitSeconds, std::unique_ptr<FileLock>& held) override;
   Status renameNoReplace(const std::string& from, const std::string& to) override;
   Status createDirectories(const std::string& path) override;
   std::vector<DirectoryEntry> listDirectory(const std::string& dir) override;
@@ -49,6 +53,8 @@ class MemoryFileSystem final : public FileSystem {
   size_t freeBytes = 0;
   // Seconds of the clock the files' ages are measured on.
   int64_t nowSeconds = 1'000'000;
+  // Lock files another process holds.
+  std::set<std::string> lockedElsewhere;
 
   // Test access to the contents.
   void put(const std::string& path, std::vector<uint8_t> bytes);
@@ -64,9 +70,19 @@ class MemoryFileSystem final : public FileSystem {
   };
   static std::string parentOf(const std::string& path);
   bool crashesAt(SaveStep step) const { return fault == FileFault::crash && crashStep == step; }
+  Status save(const std::string& path, const std::vector<uint8_t>& bytes, bool replace);
 
   std::map<std::string, File> files_;
   std::set<std::string> directories_;
+  // Locks belong to their holders, not to the disk: a copy of the disk (what
+  // the next process finds) is locked by nobody.
+  struct HeldLocks {
+    HeldLocks() = default;
+    HeldLocks(const HeldLocks&) {}
+    HeldLocks& operator=(const HeldLocks&) { return *this; }
+    std::set<std::string> paths;
+  };
+  HeldLocks locked_;
   int temporaries_ = 0;
 };
 

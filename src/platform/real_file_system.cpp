@@ -1,13 +1,18 @@
 #include "platform/real_file_system.h"
 
 #include <fcntl.h>
+#include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <thread>
 #include <utility>
 
 namespace zapvane {
@@ -85,23 +90,111 @@ Status RealFileSystem::readFile(const std::string& path, size_t maxBytes, std::v
 }
 
 Status RealFileSystem::writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::string tmp = path + ".XXXXXX";
-  FileDescriptor fd(::mkostemp(tmp.data(), O_CLOEXEC));
-  if (fd.get() < 0) return Status::fromErrno(errno, "cannot create a file beside " + path);
-  // mkstemp makes 0600; the data files are ordinary user files.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd.get(), 0666 & ~mask);
+  return save(path, bytes, true);
+}
 
+Status RealFileSystem::createFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
+  return save(path, bytes, false);
+}
+
+Status RealFileSystem::save(const std::string& path, const std::vector<uint8_t>& bytes, bool replace) {
+  std::string target;
+  const Status resolved = resolveLinks(path, target);
+  if (!resolved.isOk()) return resolved;
+  std::string tmp;
+  FileDescriptor fd(createTemporaryBeside(target, tmp));
+  if (fd.get() < 0) return Status::fromErrno(errno, "cannot create a file beside " + target);
   auto fail = [&tmp](int error, const std::string& what) {
     const Status failed = Status::fromErrno(error, what);
     ::unlink(tmp.c_str());
     return failed;
   };
-  if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) return fail(errno, "cannot write " + path);
-  if (::close(fd.release()) != 0) return fail(errno, "cannot write " + path);
-  if (::rename(tmp.c_str(), path.c_str()) != 0) return fail(errno, "cannot replace " + path);
-  syncDirectoryOf(path);
+  // The file the user made private stays private, and keeps its group.
+  struct stat old {};
+  if (::stat(target.c_str(), &old) == 0) {
+    if (::fchmod(fd.get(), old.st_mode & 07777) != 0) return fail(errno, "cannot keep the mode of " + target);
+    [[maybe_unused]] const int ignored = ::fchown(fd.get(), old.st_uid, old.st_gid);
+  }
+  if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) return fail(errno, "cannot write " + target);
+  if (::close(fd.release()) != 0) return fail(errno, "cannot write " + target);
+  if (replace) {
+    if (::rename(tmp.c_str(), target.c_str()) != 0) return fail(errno, "cannot replace " + target);
+  } else if (::renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+    if (errno == EEXIST) {
+      ::unlink(tmp.c_str());
+      return Status::busy(target + " exists");
+    }
+    return fail(errno, "cannot create " + target);
+  }
+  syncDirectoryOf(target);
+  return Status::ok();
+}
+
+Status RealFileSystem::resolveLinks(const std::string& path, std::string& target) {
+  // Bounded as the kernel bounds a lookup, so a loop of links ends.
+  constexpr int kMaxLinks = 40;
+  target = path;
+  for (int hops = 0; hops < kMaxLinks; ++hops) {
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return Status::ok();
+    std::string link(static_cast<size_t>(PATH_MAX), '\0');
+    const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+    if (n < 0) return Status::fromErrno(errno, "cannot follow the link " + target);
+    link.resize(static_cast<size_t>(n));
+    target = link.front() == '/' ? link : (std::filesystem::path(directoryOf(target)) / link).string();
+  }
+  return Status::fromErrno(ELOOP, "cannot follow the link " + path);
+}
+
+int RealFileSystem::createTemporaryBeside(const std::string& target, std::string& tmp) {
+  static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  const std::filesystem::path where(target);
+  const std::string prefix =
+      (where.parent_path() / temporaryPrefixFor(where.filename().string())).string();
+  std::uniform_int_distribution<size_t> pick(0, sizeof kChars - 2);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tmp = prefix;
+    for (size_t i = 0; i < kTemporaryRandomChars; ++i) tmp += kChars[pick(random_)];
+    // Exclusive and never through a link: a name someone planted is not
+    // followed, a new one is drawn. 0666 less the umask, as any new file.
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+namespace {
+
+class FlockHeld final : public FileLock {
+ public:
+  explicit FlockHeld(int fd) : fd_(fd) {}
+  ~FlockHeld() override { ::close(fd_); }  // closing releases the lock
+  FlockHeld(const FlockHeld&) = delete;
+  FlockHeld& operator=(const FlockHeld&) = delete;
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+Status RealFileSystem::lockFile(const std::string& path, double waitSeconds, std::unique_ptr<FileLock>& held) {
+  constexpr auto kRetry = std::chrono::milliseconds(20);
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  // A lock needs no write access: a folder made read-only after the lock
+  // file was created still locks.
+  if (fd < 0 && (errno == EROFS || errno == EACCES)) fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return Status::fromErrno(errno, "cannot lock " + path);
+  FileDescriptor lockFd(fd);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(std::max(0.0, waitSeconds));
+  while (::flock(lockFd.get(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) return Status::fromErrno(errno, "cannot lock " + path);
+    if (std::chrono::steady_clock::now() >= deadline) return Status::busy(path + " is locked by another process");
+    std::this_thread::sleep_for(kRetry);
+  }
+  held = std::make_unique<FlockHeld>(lockFd.release());
   return Status::ok();
 }
 
@@ -121,12 +214,12 @@ Status RealFileSystem::renameNoReplace(const std::string& from, const std::strin
 Status RealFileSystem::createDirectories(const std::string& path) {
   std::error_code ec;
   if (std::filesystem::exists(path, ec) && !std::filesystem::is_directory(path, ec)) {
-    return Status::invalidArgument("data directory " + path + " is not a directory");
+    return Status::ioError("data directory " + path + " is not a directory");
   }
   std::filesystem::create_directories(path, ec);
   if (ec) return Status::ioError("cannot create data directory " + path + ": " + ec.message());
   if (!std::filesystem::is_directory(path, ec)) {
-    return Status::invalidArgument("data directory " + path + " is not a directory");
+    return Status::ioError("data directory " + path + " is not a directory");
   }
   return Status::ok();
 }

@@ -7,14 +7,14 @@ namespace zapvane {
 
 int removeStaleTemporaries(FileSystem& fs, const std::string& path, int64_t minimumAgeSeconds) {
   const std::filesystem::path target(path);
-  const std::string prefix = target.filename().string() + ".";
+  const std::string prefix = temporaryPrefixFor(target.filename().string());
   const std::string dir = target.has_parent_path() ? target.parent_path().string() : ".";
   int removed = 0;
   for (const DirectoryEntry& entry : fs.listDirectory(dir)) {
     const std::string& name = entry.name;
-    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
-    // A save's temporary ends in six random letters and digits; anything
-    // else of that length, such as a kept-aside ".bad.10", is the user's.
+    if (name.size() != prefix.size() + kTemporaryRandomChars || name.compare(0, prefix.size(), prefix) != 0) {
+      continue;
+    }
     const bool temporaryShape = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
                                             [](char c) {
                                               return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||

@@ -12,9 +12,10 @@
 namespace zapvane {
 
 // Removes the temporary files that saves of `path` left behind when they
-// were killed before their rename: path + "." + six letters or digits, last
-// written more than `minimumAgeSeconds` ago (a younger one may be another
-// process's save in progress). Returns how many went.
+// were killed before their rename: the hidden, marked names of
+// temporaryPrefixFor() and nothing else, last written more than
+// `minimumAgeSeconds` ago (a younger one may be another process's save in
+// progress). Returns how many went.
 int removeStaleTemporaries(FileSystem& fs, const std::string& path, int64_t minimumAgeSeconds);
 
 // Renames path to path + ".bad" (or ".bad.2", ".bad.3" ... when taken), so

@@ -59,11 +59,15 @@ SettingsLoad loadSettings(IrSettings& settings, FileSystem& fs, const std::strin
                           std::optional<int32_t> configuredPort) {
   SettingsLoad result;
   std::vector<uint8_t> bytes;
-  const Status read = fs.readFile(path, kFileSize, bytes);
+  Status read = fs.readFile(path, kFileSize, bytes);
   if (read.isNotFound()) {
     setDefaultSettings(settings, configuredPort);
-    result.saved = saveSettings(settings, fs, path);
-    return result;
+    // Only while still missing: another process may have written its own
+    // settings since the read, and those win.
+    result.saved = fs.createFileAtomically(path, settingsRecordBytes(settings));
+    if (result.saved.code() != Status::Code::busy) return result;
+    result.saved = Status::ok();
+    read = fs.readFile(path, kFileSize, bytes);
   }
   if (!read.isOk()) {
     setDefaultSettings(settings, configuredPort);

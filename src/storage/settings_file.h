@@ -29,8 +29,9 @@ struct SettingsLoad {
   Status readError = Status::ok();
 };
 
-// A missing file gives the defaults, written at once. A file that exists but
-// cannot be read gives the defaults in memory and is left alone.
+// A missing file gives the defaults, written at once unless another process
+// creates the file first (then its settings are read). A file that exists
+// but cannot be read gives the defaults in memory and is left alone.
 SettingsLoad loadSettings(IrSettings& settings, FileSystem& fs, const std::string& path,
                           std::optional<int32_t> configuredPort);
 Status saveSettings(const IrSettings& settings, FileSystem& fs, const std::string& path);

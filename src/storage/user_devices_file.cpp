@@ -134,7 +134,8 @@ std::vector<uint8_t> userDevicesBytes(const DeviceCatalogue& catalogue) {
 }
 
 UserDevicesLoad loadUserDevices(DeviceCatalogue& catalogue, UserDeviceBuffers& buffers, FileSystem& fs,
-                                const std::string& path, MessageSink& messages, BufferAllocator allocate) {
+                                const std::string& path, MessageSink& messages, BufferAllocator allocate,
+                                RefusedFile refusedFile) {
   std::vector<uint8_t> bytes;
   const Status read = fs.readFile(path, kMaxFileSize, bytes);
   if (read.isNotFound()) {
@@ -151,7 +152,9 @@ UserDevicesLoad loadUserDevices(DeviceCatalogue& catalogue, UserDeviceBuffers& b
     result.readError = read;
     refuse(catalogue, result, read.message());
   }
-  if (result.refused) {
+  if (result.refused && refusedFile == RefusedFile::leave) {
+    result.finding = Status::corruption(result.finding.message() + "; the file is left as it is");
+  } else if (result.refused) {
     std::string aside;
     const Status moved = keepAside(fs, path, aside);
     result.finding = Status::corruption(result.finding.message() +

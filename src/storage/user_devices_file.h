@@ -37,12 +37,17 @@ UserDevicesLoad readUserDevices(DeviceCatalogue& catalogue, UserDeviceBuffers& b
 
 std::vector<uint8_t> userDevicesBytes(const DeviceCatalogue& catalogue);
 
+// What a load does with a file it refuses: a process that may save keeps it
+// aside first; one that only reads leaves every file as it is.
+enum class RefusedFile { keepAside, leave };
+
 // A missing file means no user devices. A refused file is first renamed to
 // remotes.usr.bad (or .bad.2 ...), so no later save can destroy what the
 // user may still recover; the finding then names where it went.
 UserDevicesLoad loadUserDevices(DeviceCatalogue& catalogue, UserDeviceBuffers& buffers, FileSystem& fs,
                                 const std::string& path, MessageSink& messages,
-                                BufferAllocator allocate = allocateUserDeviceBuffers);
+                                BufferAllocator allocate = allocateUserDeviceBuffers,
+                                RefusedFile refused = RefusedFile::keepAside);
 
 Status saveUserDevices(const DeviceCatalogue& catalogue, FileSystem& fs, const std::string& path);
 

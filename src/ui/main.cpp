@@ -1,5 +1,6 @@
 // zapvane: the window. Options: --data-dir DIR, --help, --version.
 #include <QApplication>
+#include <QMessageBox>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -61,6 +62,18 @@ Options parseOptions(int argc, char** argv) {
   return options;
 }
 
+// A start on a folder whose lock another process holds: the window that
+// owns it is raised, else (a command line tool changing the files for a
+// moment) the start waits this long for it.
+constexpr double kStartWaitSeconds = 5;
+
+int refuseToStart(const zapvane::Status& why) {
+  const QString text = QString::fromStdString(why.message());
+  std::cerr << "zapvane: " << why.message() << "\n";
+  QMessageBox::critical(nullptr, QStringLiteral("Zapvane"), text);
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -69,8 +82,6 @@ int main(int argc, char** argv) {
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zapvane"));
-  zapvane::SingleInstance instance(zapvane::SingleInstance::defaultName());
-  if (instance.askRunningInstanceToRaise()) return 0;
 
   using namespace zapvane;
   const DataFiles files = DataFiles::in(resolveDataDir(options.dataDir));
@@ -80,7 +91,17 @@ int main(int argc, char** argv) {
   ScreenSaverInhibitor inhibitor;
   platform.idle().inhibit = [&inhibitor](bool on) { inhibitor.set(on); };
   Remote remote(platform, files, std::cerr);
-  remote.start();
+
+  // The window holds its folder for its whole life: its state lives in
+  // memory and is saved as it changes.
+  SingleInstance instance(SingleInstance::socketPathFor(files.dir));
+  Status locked = remote.lockDataFolder(0);
+  if (locked.code() == Status::Code::busy) {
+    if (instance.askRunningInstanceToRaise()) return 0;
+    locked = remote.lockDataFolder(kStartWaitSeconds);
+  }
+  if (!locked.isOk()) return refuseToStart(locked);
+  if (const Status started = remote.start(); !started.isOk()) return refuseToStart(started);
 
   MainWindow window(remote);
   instance.listen([&window] {

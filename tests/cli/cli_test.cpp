@@ -110,7 +110,7 @@ TEST_F(Cli, LogReaderFollowsTheSimulatorsLogAsItGrowsIsCutAndIsReplaced) {
 
 TEST_F(Cli, NoCommandIsBadUsageWithTheUsageOnStderr) {
   const CliRun r = cli({});
-  EXPECT_TRUE(r.code == 2 && r.out.empty() && r.err.rfind("Usage: zapvane-cli [--data-dir DIR] <command>", 0) == 0);
+  EXPECT_TRUE(r.code == 2 && r.out.empty() && r.err.rfind("Usage: zapvane-cli [--data-dir DIR] [--wait SECONDS] <command>", 0) == 0);
 }
 
 // A learned device keeps its adjustments to itself: 2400 us are 10 bytes, 15

@@ -24,9 +24,12 @@ struct Rig {
   Rig(const Rig&) = delete;
   Rig& operator=(const Rig&) = delete;
 
-  // Start-up as the program runs it.
+  // Start-up as the window runs it: the data folder held, then the files.
+  // A failure shows among the error lines.
   Rig& started() {
-    remote.start();
+    for (const Status& step : {remote.lockDataFolder(0), remote.start()}) {
+      if (!step.isOk()) err << "rig: " << step.message() << '\n';
+    }
     return *this;
   }
   // The path of a data file, e.g. path("remotes.set").
