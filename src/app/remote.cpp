@@ -9,6 +9,12 @@ namespace zapvane {
 namespace {
 
 constexpr int64_t kStaleTemporarySeconds = 60;
+// What the folder's lock file says while held.
+constexpr const char* kWindowHolder = "window\n";
+constexpr const char* kCommandHolder = "command\n";
+// A command changes the files within moments; one that keeps the folder
+// longer (a learn listening for a remote) is not waited for.
+constexpr double kCommandTurnSeconds = 10;
 
 }  // namespace
 
@@ -33,15 +39,26 @@ Remote::~Remote() {
   learnWorker.join();
 }
 
-Status Remote::lockDataFolder(double waitSeconds) {
+Status Remote::lockDataFolder(Holder holder, double waitSeconds) {
   FileSystem& fs = platform.files();
   const Status dir = fs.createDirectories(files.dir);
   if (!dir.isOk()) return dir;
-  const Status locked = fs.lockFile(files.lock, waitSeconds, folderLock_);
-  if (locked.code() == Status::Code::busy) {
-    return Status::busy("the data folder " + files.dir + " is in use by another Zapvane window or command");
+  const std::string me = holder == Holder::window ? kWindowHolder : kCommandHolder;
+  Status locked = fs.lockFile(files.lock, waitSeconds, me, folderLock_);
+  if (locked.code() != Status::Code::busy) return locked;
+  const bool windowHasIt = dataFolderHolder() == kWindowHolder;
+  if (holder == Holder::command && !windowHasIt) {
+    locked = fs.lockFile(files.lock, kCommandTurnSeconds, me, folderLock_);
+    if (locked.code() != Status::Code::busy) return locked;
   }
-  return locked;
+  return Status::busy("the data folder " + files.dir + " is in use by " +
+                      (windowHasIt ? "a Zapvane window" : "another zapvane-cli command"));
+}
+
+std::string Remote::dataFolderHolder() {
+  std::vector<uint8_t> bytes;
+  if (!platform.files().readFile(files.lock, 64, bytes).isOk()) return {};
+  return {bytes.begin(), bytes.end()};
 }
 
 Status Remote::start() {

@@ -112,8 +112,11 @@ class Remote {
   // One writer at a time: whoever changes the data files holds the data
   // folder's lock across load, change and save, so it loads what the last
   // writer saved. Creates the folder on first use. Waits at most
-  // `waitSeconds` for another holder; busy when it keeps the folder.
-  Status lockDataFolder(double waitSeconds);
+  // `waitSeconds` for another holder; busy when it keeps the folder. A
+  // command (as opposed to the window, which holds the folder for its whole
+  // life) also waits its turn behind another command, which is brief.
+  enum class Holder { window, command };
+  Status lockDataFolder(Holder holder, double waitSeconds);
   bool holdsDataFolder() const { return folderLock_ != nullptr; }
 
   // Start-up from the data directory, in the order the program depends on:
@@ -175,6 +178,8 @@ class Remote {
  private:
   bool selectionEmptyOutsideLearning() const;
   bool saved(const Status& save);
+  // What the folder's lock file says of its holder.
+  std::string dataFolderHolder();
   void switchDevice(int32_t step);
 
   std::unique_ptr<FileLock> folderLock_;

@@ -164,7 +164,7 @@ std::unique_ptr<Remote> startRemote(Platform& platform, const Context& context, 
   auto remote = std::make_unique<Remote>(platform, DataFiles::in(context.dataDir), context.err, "zapvane-cli");
   remote->problems.leaveSaveFailuresToCaller();
   if (access == Access::write) {
-    const Status locked = remote->lockDataFolder(context.waitSeconds);
+    const Status locked = remote->lockDataFolder(Remote::Holder::command, context.waitSeconds);
     if (locked.code() == Status::Code::busy) fail(Status::busy(locked.message() + " (see --wait)"));
     if (!locked.isOk()) fail(locked);
   }

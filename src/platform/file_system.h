@@ -54,11 +54,13 @@ class FileSystem {
   // As writeFileAtomically, but only while nothing has the name: busy, and
   // nothing written, when another process created it first.
   virtual Status createFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) = 0;
-  // Takes the exclusive advisory lock of the file (created empty when
-  // missing), waiting at most `waitSeconds` for another holder to let go:
-  // busy when it does not. Locks of other processes and of other calls in
-  // this one exclude each other alike.
-  virtual Status lockFile(const std::string& path, double waitSeconds, std::unique_ptr<FileLock>& held) = 0;
+  // Takes the exclusive advisory lock of the file (created when missing),
+  // waiting at most `waitSeconds` for another holder to let go: busy when it
+  // does not. Locks of other processes and of other calls in this one
+  // exclude each other alike. Once held, the file's contents become `holder`
+  // (where it can be written), so whoever finds it busy can tell who has it.
+  virtual Status lockFile(const std::string& path, double waitSeconds, const std::string& holder,
+                          std::unique_ptr<FileLock>& held) = 0;
   // Renames `from` to `to`, never replacing an existing `to` (busy then).
   virtual Status renameNoReplace(const std::string& from, const std::string& to) = 0;
   // Creates the directory and its parents; ioError when the path

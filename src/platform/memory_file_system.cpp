@@ -140,7 +140,8 @@ class MemoryLock final : public FileLock {
 
 }  // namespace
 
-Status MemoryFileSystem::lockFile(const std::string& path, double /*waitSeconds*/, std::unique_ptr<FileLock>& held) {
+Status MemoryFileSystem::lockFile(const std::string& path, double /*waitSeconds*/, const std::string& holder,
+                                  std::unique_ptr<FileLock>& held) {
   if (files_.count(path) == 0) {
     if (directories_.count(parentOf(path)) == 0) return Status::fromErrno(ENOENT, "cannot lock " + path);
     if (fault == FileFault::readOnly) return Status::fromErrno(EROFS, "cannot lock " + path);
@@ -149,6 +150,7 @@ Status MemoryFileSystem::lockFile(const std::string& path, double /*waitSeconds*
   if (locked_.paths.count(path) != 0 || lockedElsewhere.count(path) != 0) {
     return Status::busy(path + " is locked by another process");
   }
+  if (fault != FileFault::readOnly) files_[path] = {{holder.begin(), holder.end()}, nowSeconds};
   locked_.paths.insert(path);
   held = std::make_unique<MemoryLock>(locked_.paths, path);
   return Status::ok();

@@ -39,7 +39,8 @@ class MemoryFileSystem final : public FileSystem {
   Status createFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) override;
   // Never waits: a lock held here or in lockedElsewhere is busy at once.
   // REQUIRES: the lock is released before this file system is destroyed.
-  Status lockFile(const std::string& path, double waitSeconds, std::unique_ptr<FileLock>& held) override;
+  Status lockFile(const std::string& path, double waitSeconds, const std::string& holder,
+                  std::unique_ptr<FileLock>& held) override;
   Status renameNoReplace(const std::string& from, const std::string& to) override;
   Status createDirectories(const std::string& path) override;
   std::vector<DirectoryEntry> listDirectory(const std::string& dir) override;

@@ -179,7 +179,8 @@ class FlockHeld final : public FileLock {
 
 }  // namespace
 
-Status RealFileSystem::lockFile(const std::string& path, double waitSeconds, std::unique_ptr<FileLock>& held) {
+Status RealFileSystem::lockFile(const std::string& path, double waitSeconds, const std::string& holder,
+                                std::unique_ptr<FileLock>& held) {
   constexpr auto kRetry = std::chrono::milliseconds(20);
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
   // A lock needs no write access: a folder made read-only after the lock
@@ -193,6 +194,11 @@ Status RealFileSystem::lockFile(const std::string& path, double waitSeconds, std
     if (errno != EWOULDBLOCK) return Status::fromErrno(errno, "cannot lock " + path);
     if (std::chrono::steady_clock::now() >= deadline) return Status::busy(path + " is locked by another process");
     std::this_thread::sleep_for(kRetry);
+  }
+  // Who holds it is a courtesy to whoever waits: a read-only lock file
+  // still locks.
+  if (::ftruncate(lockFd.get(), 0) == 0) {
+    [[maybe_unused]] const ssize_t written = ::pwrite(lockFd.get(), holder.data(), holder.size(), 0);
   }
   held = std::make_unique<FlockHeld>(lockFd.release());
   return Status::ok();

@@ -14,7 +14,8 @@ class RealFileSystem final : public FileSystem {
                   bool* truncated = nullptr) override;
   Status writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) override;
   Status createFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) override;
-  Status lockFile(const std::string& path, double waitSeconds, std::unique_ptr<FileLock>& held) override;
+  Status lockFile(const std::string& path, double waitSeconds, const std::string& holder,
+                  std::unique_ptr<FileLock>& held) override;
   Status renameNoReplace(const std::string& from, const std::string& to) override;
   Status createDirectories(const std::string& path) override;
   std::vector<DirectoryEntry> listDirectory(const std::string& dir) override;

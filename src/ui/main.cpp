@@ -95,10 +95,10 @@ int main(int argc, char** argv) {
   // The window holds its folder for its whole life: its state lives in
   // memory and is saved as it changes.
   SingleInstance instance(SingleInstance::socketPathFor(files.dir));
-  Status locked = remote.lockDataFolder(0);
+  Status locked = remote.lockDataFolder(Remote::Holder::window, 0);
   if (locked.code() == Status::Code::busy) {
     if (instance.askRunningInstanceToRaise()) return 0;
-    locked = remote.lockDataFolder(kStartWaitSeconds);
+    locked = remote.lockDataFolder(Remote::Holder::window, kStartWaitSeconds);
   }
   if (!locked.isOk()) return refuseToStart(locked);
   if (const Status started = remote.start(); !started.isOk()) return refuseToStart(started);

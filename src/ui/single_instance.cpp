@@ -59,9 +59,12 @@ SingleInstance::SingleInstance(QString socketPath) : path_(std::move(socketPath)
 QString SingleInstance::socketPathFor(const std::string& dataDir) {
   const std::string folder = privateFolder();
   if (folder.empty()) return {};
+  // One folder, one name, however it is written ("zv", "./zv/", a link).
   std::error_code ec;
   const std::filesystem::path canonical = std::filesystem::weakly_canonical(dataDir, ec);
-  const std::string key = folderKey(ec ? dataDir : canonical.string());
+  std::string folderPath = ec ? dataDir : canonical.string();
+  while (folderPath.size() > 1 && folderPath.back() == '/') folderPath.pop_back();
+  const std::string key = folderKey(folderPath);
   return QString::fromStdString(folder + "/zapvane-" + key + ".sock");
 }
 

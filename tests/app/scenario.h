@@ -287,7 +287,10 @@ inline Scenario::Scenario(Fail fail) : fail_(std::move(fail)) {
     rig.put(w.at(0), {text.begin(), text.end()});
   };
   a["age"] = [this](const Args& w) { rig.disk.age(Rig::path(w.at(0)), num(w.at(1))); };
-  a["fault"] = [this](const Args& w) { rig.disk.fault = w.at(0) == "none" ? FileFault::none : FileFault::fullDisk; };
+  a["fault"] = [this](const Args& w) {  // "fullDisk [free bytes]" or "none"
+    rig.disk.fault = w.at(0) == "none" ? FileFault::none : FileFault::fullDisk;
+    rig.disk.freeBytes = w.size() > 1 ? static_cast<size_t>(num(w[1])) : 0;
+  };
   a["remote"] = [this](const Args& w) {  // a remote control pointed at every port opened
     rig.platform.remote = RemoteSignal{};
     for (const std::string& d : w) rig.platform.remote->durations.push_back(num(d));

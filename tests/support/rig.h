@@ -27,7 +27,7 @@ struct Rig {
   // Start-up as the window runs it: the data folder held, then the files.
   // A failure shows among the error lines.
   Rig& started() {
-    for (const Status& step : {remote.lockDataFolder(0), remote.start()}) {
+    for (const Status& step : {remote.lockDataFolder(Remote::Holder::window, 0), remote.start()}) {
       if (!step.isOk()) err << "rig: " << step.message() << '\n';
     }
     return *this;

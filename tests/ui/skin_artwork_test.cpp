@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/pen_and_menu.h"
+#include "support/test_folder.h"
 
 namespace zapvane {
 namespace {
@@ -91,8 +92,8 @@ TEST(SkinArtwork, TextFieldsArePlainAndDarkEnoughForTheirText) {
 // so a few pixels may differ slightly; a moved or redrawn key may not. The
 // icon's artwork stands on a transparent ground.
 TEST(SkinArtwork, IsWhatTheGeneratorDraws) {
-  const std::filesystem::path fresh = std::filesystem::path(::testing::TempDir()) / "zapvane-skins";
-  std::filesystem::create_directories(fresh);
+  const testing::TestFolder folder;
+  const std::filesystem::path& fresh = folder.path();
   ASSERT_EQ(std::system((std::string(ZAPVANE_MAKE_SKINS) + " " + fresh.string()).c_str()), 0);
   std::vector<std::string> files(std::begin(kIcons), std::end(kIcons));
   for (const auto& skin : kSkins) files.push_back(skin.first);
