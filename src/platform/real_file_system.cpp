@@ -106,7 +106,7 @@ Status RealFileSystem::save(const std::string& path, const std::vector<uint8_t>&
   if (fd.get() < 0) return Status::fromErrno(errno, "cannot create a file beside " + target);
   auto fail = [&tmp](int error, const std::string& what) {
     const Status failed = Status::fromErrno(error, what);
-    ::unlink(tmp.c_str());
+    ::unlink(tmp.c_str());  // the old file stays, the temporary goes
     return failed;
   };
   // The file the user made private stays private, and keeps its group.

@@ -85,6 +85,8 @@ TEST(RealDiskSave, RenamesATemporaryOverTheFileAndKeepsItsMode) {
   ASSERT_TRUE(disk().writeFileAtomically(path, {1, 2, 3}).isOk() && ::link(path.c_str(), (dir / "old").c_str()) == 0);
   ::umask(022);
   EXPECT_EQ(mode(path), std::filesystem::perms(0600));
+  ASSERT_TRUE(disk().writeFileAtomically(dir / "new", {1}).isOk());
+  EXPECT_EQ(mode(dir / "new"), std::filesystem::perms(0644));
   for (const mode_t kept : {mode_t{0600}, mode_t{0640}, mode_t{0664}}) {
     ::chmod(path.c_str(), kept);
     EXPECT_TRUE(disk().writeFileAtomically(path, {4, 5}).isOk());
@@ -94,7 +96,7 @@ TEST(RealDiskSave, RenamesATemporaryOverTheFileAndKeepsItsMode) {
   EXPECT_TRUE(readBytes(path) == Bytes({4, 5}) && readBytes(dir / "old") == Bytes({1, 2, 3}));
   std::filesystem::create_directories(dir / "taken/x");
   EXPECT_FALSE(disk().writeFileAtomically(dir / "taken", {1}).isOk());
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
 }
 
 // A data file that is a link (to a folder synchronised elsewhere, say) stays a
