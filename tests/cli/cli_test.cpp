@@ -117,7 +117,7 @@ TEST_F(Cli, NoCommandIsOneLineOfBadUsage) {
 // of `devices` and act on the terminal: refused, and nothing saved.
 TEST_F(Cli, NamesAndLabelsWithControlCharactersAreRefused) {
   ASSERT_EQ(cli({"new-device", "Hi-fi", "--skin", "tv"}).code, 0);
-  for (const std::string bad : {"a\nb", "\x1b[31mred", "tab\there", "del\x7f", "c1\xc2\x9b" "2J"}) {
+  for (const char* bad : {"a\nb", "\x1b[31mred", "tab\there", "del\x7f", "c1\xc2\x9b" "2J"}) {
     const CliRun named = cli({"new-device", bad, "--skin", "tv"}), labelled = cli({"label", "Hi-fi", "1", bad});
     EXPECT_TRUE(named.code == 2 && named.err == "zapvane-cli new-device: device names cannot hold control characters\n")
         << named.err;
