@@ -115,8 +115,11 @@ Status appendToSimLog(const std::string& path, const std::string& frameText, int
   const auto before = static_cast<uint64_t>(info.st_size);
   if (!writeAll(log.get(), frameText.data(), frameText.size())) {
     const int error = errno;
-    // The next frame must not run into the part that got through.
-    if (::ftruncate(log.get(), static_cast<off_t>(before)) != 0) return Status::fromErrno(errno, what);
+    // The next frame must not run into the part that got through (a device
+    // such as /dev/full has no length to cut back to; it kept nothing).
+    if (::ftruncate(log.get(), static_cast<off_t>(before)) != 0 && S_ISREG(info.st_mode)) {
+      return Status::fromErrno(errno, what + " nor cut off its part");
+    }
     return Status::fromErrno(error, what);
   }
   const uint64_t size = before + frameText.size();

@@ -127,6 +127,14 @@ TEST_F(Cli, NamesAndLabelsWithControlCharactersAreRefused) {
   EXPECT_EQ(lines(cli({"devices"}).out), 40);
 }
 
+// A frame the log cannot take is no success: said on one line, exit 1.
+TEST_F(Cli, SendFailsWhenTheLogCannotRecordTheFrame) {
+  std::filesystem::create_symlink("/dev/full", dir / "ir-sim.log");
+  const CliRun r = cli({"send", "0", "1"});
+  EXPECT_TRUE(r.code == 1 && r.err == "zapvane-cli send: cannot record the frame in " + (dir / "ir-sim.log") +
+                                          ": No space left on device\n") << r.err;
+}
+
 // A ports.conf that cannot be read is said once; the defaults go on.
 TEST_F(Cli, UnreadablePortsConfIsToldAndTheDefaultsServe) {
   std::filesystem::create_directory(dir / "ports.conf");
