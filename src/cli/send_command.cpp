@@ -38,7 +38,9 @@ int runSend(Context& context, const std::vector<std::string>& args) {
   remote->pen.shiftPage = false;
   remote->pen.pressedButton = chosen.command;
   remote->worker.start();
-  std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+  // A tap lifts the pen at once: a sleep of 0 may still give the processor
+  // away for longer than a frame and its pause, and the worker would repeat.
+  if (holdMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
   remote->pen.buttonHeld = false;
   remote->worker.join();
   if (!remote->worker.lastOpened()) return kExitFailed;
