@@ -2,12 +2,13 @@
 
 namespace zapvane::bench {
 
-std::unique_ptr<SerialDevice> BenchPlatform::openPort(const std::string&, const PortsConfig&, const std::string&,
-                                                      std::string&) {
+Status BenchPlatform::openPort(const std::string&, const PortsConfig&, const std::string&,
+                               std::unique_ptr<SerialDevice>& device) {
   auto sim = std::make_unique<SimTransmitter>(clock_, std::string());
   if (onOpen) onOpen(*sim);
   opened = sim.get();
-  return sim;
+  device = std::move(sim);
+  return Status::ok();
 }
 
 }  // namespace zapvane::bench

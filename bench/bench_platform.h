@@ -35,8 +35,8 @@ class BenchPlatform final : public Platform {
   FileSystem& files() override { return files_; }
   // Every name opens a simulated transmitter that logs nothing, whatever
   // ports.conf would say: the bench times the sending, not a device.
-  std::unique_ptr<SerialDevice> openPort(const std::string& name, const PortsConfig& config,
-                                         const std::string& simLogPath, std::string& error) override;
+  Status openPort(const std::string& name, const PortsConfig& config, const std::string& simLogPath,
+                  std::unique_ptr<SerialDevice>& device) override;
 
   // Runs on each new transmitter before anything is written to it.
   std::function<void(SimTransmitter&)> onOpen;

@@ -135,8 +135,8 @@ bool Remote::saved(const Status& save) {
   return save.isOk();
 }
 
-std::unique_ptr<SerialDevice> Remote::ConfiguredPorts::open(const std::string& name, std::string& error) {
-  return remote_.platform.openPort(name, remote_.portsConfig, remote_.files.simLog, error);
+Status Remote::ConfiguredPorts::open(const std::string& name, std::unique_ptr<SerialDevice>& device) {
+  return remote_.platform.openPort(name, remote_.portsConfig, remote_.files.simLog, device);
 }
 
 void Remote::AttachedWindow::show(const Message& message) {
@@ -144,6 +144,14 @@ void Remote::AttachedWindow::show(const Message& message) {
     window->show(message);
   } else {
     err_ << message.caption << ": " << message.text << '\n' << std::flush;
+  }
+}
+
+void Remote::AttachedWindow::showWithReason(const Message& message, const std::string& reason) {
+  if (WindowServices* window = window_.load()) {
+    window->showWithReason(message, reason);
+  } else {
+    err_ << message.caption << ": " << message.text << (reason.empty() ? "" : " ") << reason << '\n' << std::flush;
   }
 }
 

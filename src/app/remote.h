@@ -62,6 +62,7 @@ class Remote {
     explicit AttachedWindow(std::ostream& err) : err_(err) {}
     void attach(WindowServices* window) { window_ = window; }
     void show(const Message& message) override;
+    void showWithReason(const Message& message, const std::string& reason) override;
     void invertHotSpot(int32_t result) override;
     void repaintNow() override;
     void updateMenuStates() override;
@@ -90,7 +91,7 @@ class Remote {
   class ConfiguredPorts final : public PortOpener {
    public:
     explicit ConfiguredPorts(Remote& remote) : remote_(remote) {}
-    std::unique_ptr<SerialDevice> open(const std::string& name, std::string& error) override;
+    Status open(const std::string& name, std::unique_ptr<SerialDevice>& device) override;
 
    private:
     Remote& remote_;

@@ -76,6 +76,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   size_t i = 0;
   for (; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    if (arg == "--") {
+      ++i;
+      break;
+    }
     if (arg == "--help" || arg == "-h") {
       printUsage(out);
       return kExitOk;
@@ -98,7 +102,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
   }
   if (i >= args.size()) {
-    printUsage(err);
+    err << "zapvane-cli: no command given (see --help)\n";
     return kExitUsage;
   }
 
@@ -107,6 +111,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (name != sub.name) continue;
     const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
     for (const std::string& arg : rest) {
+      if (arg == "--") break;  // what follows is text, "--help" included
       if (arg == "--help" || arg == "-h") {
         out << "Usage: zapvane-cli [--data-dir DIR] " << sub.synopsis << "\n\n" << sub.help;
         return kExitOk;

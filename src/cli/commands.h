@@ -57,7 +57,8 @@ int runLearn(Context& context, const std::vector<std::string>& args);
 
 // --- shared helpers ----------------------------------------------------------
 
-// Positional arguments and "--name value" / "--name=value" options.
+// Positional arguments and "--name value" / "--name=value" options; after
+// "--" every argument is positional.
 struct ParsedArgs {
   std::vector<std::string> positional;
   std::vector<std::pair<std::string, std::string>> options;
@@ -74,6 +75,10 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std
 
 // A whole decimal int32, or an invalidArgument failure naming `what`.
 int32_t parseNumber(const std::string& text, const std::string& what);
+// An invalidArgument failure when `text` holds a control character (C0, DEL
+// or C1): a name or label with a line break or an escape sequence would
+// break every listing and act on the terminal that shows it.
+void refuseControlCharacters(const std::string& text, const std::string& what);
 // Makes catalogue entry `device` current and checks that command `command`
 // ("<index>") has something to send: invalidArgument when malformed,
 // another failure when absent.

@@ -5,7 +5,7 @@ namespace zapvane::cli {
 
 int runDevices(Context& context, const std::vector<std::string>& args) {
   if (!args.empty()) fail(Status::invalidArgument("takes no arguments, got '" + args.front() + "'"));
-  RealPlatform platform;
+  RealPlatform platform("zapvane-cli");
   const auto remote = startRemote(platform, context, Access::read);
   const DeviceCatalogue& catalogue = remote->catalogue;
   for (int32_t i = 0; i < catalogue.catalogueCount; ++i) {

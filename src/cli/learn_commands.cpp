@@ -1,9 +1,10 @@
-#include <fstream>
-#include <sstream>
+#include <chrono>
+#include <thread>
 
 #include "catalogue/text.h"
 #include "cli/commands.h"
 #include "app/user_device_actions.h"
+#include "platform/pulse_file.h"
 #include "platform/real_platform.h"
 #include "platform/virtual_platform.h"
 #include "storage/user_devices_file.h"
@@ -14,6 +15,9 @@ namespace {
 
 constexpr int64_t kRemoteStartNanoseconds = 100'000'000;  // the remote is pressed 0.1 s after the port opens
 constexpr int64_t kVirtualPollNanoseconds = 20'000;
+constexpr int32_t kDefaultLearnTimeoutSeconds = 10;
+constexpr int32_t kMaxLearnTimeoutSeconds = 86'400;
+constexpr auto kFirstLightCheck = std::chrono::milliseconds(10);
 
 // A user device of the catalogue, or an invalidArgument failure.
 int32_t resolveUserDevice(const DeviceCatalogue& catalogue, const std::string& text) {
@@ -22,21 +26,14 @@ int32_t resolveUserDevice(const DeviceCatalogue& catalogue, const std::string& t
   return index - kBuiltInCount;
 }
 
-std::string readText(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) fail(Status::ioError("cannot read " + path));
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 }  // namespace
 
 int runNewDevice(Context& context, const std::vector<std::string>& args) {
   const ParsedArgs parsed = parseArgs(args, {"--skin"}, 1, "<name> --skin tv|vcr");
+  refuseControlCharacters(parsed.positional[0], "device names");
   const auto skinText = parsed.value("--skin");
   if (!skinText || (*skinText != "tv" && *skinText != "vcr")) fail(Status::invalidArgument("--skin must be tv or vcr"));
-  RealPlatform platform;
+  RealPlatform platform("zapvane-cli");
   const auto remote = startRemote(platform, context, Access::write);
   const CreateResult result =
       createUserDevice(*remote, utf8ToUtf16(parsed.positional[0]), *skinText == "vcr" ? kVcrSkin : kTvSkin);
@@ -54,7 +51,8 @@ int runNewDevice(Context& context, const std::vector<std::string>& args) {
 
 int runLabel(Context& context, const std::vector<std::string>& args) {
   const ParsedArgs parsed = parseArgs(args, {}, 3, "<device> <slot> <text>");
-  RealPlatform platform;
+  refuseControlCharacters(parsed.positional[2], "labels");
+  RealPlatform platform("zapvane-cli");
   const auto remote = startRemote(platform, context, Access::write);
   const int32_t user = resolveUserDevice(remote->catalogue, parsed.positional[0]);
   const int32_t slot = parseNumber(parsed.positional[1], "label slot");
@@ -68,12 +66,19 @@ int runLabel(Context& context, const std::vector<std::string>& args) {
 }
 
 int runLearn(Context& context, const std::vector<std::string>& args) {
-  const ParsedArgs parsed = parseArgs(args, {"--from-pulses", "--gap"}, 2, "<device> <command>");
+  const ParsedArgs parsed = parseArgs(args, {"--from-pulses", "--gap", "--timeout"}, 2, "<device> <command>");
+  int32_t timeoutSeconds = kDefaultLearnTimeoutSeconds;
+  if (auto v = parsed.value("--timeout")) {
+    timeoutSeconds = parseNumber(*v, "--timeout value");
+    if (timeoutSeconds < 1 || timeoutSeconds > kMaxLearnTimeoutSeconds) {
+      fail(Status::invalidArgument("--timeout takes seconds from 1 to " + std::to_string(kMaxLearnTimeoutSeconds)));
+    }
+  }
   std::optional<RemoteSignal> remote;
   if (auto file = parsed.value("--from-pulses")) {
     RemoteSignal signal;
-    std::string error;
-    if (!parseRemoteSignal(readText(*file), signal, error)) fail(Status::invalidArgument(*file + ": " + error));
+    const Status read = readPulseFile(*file, signal);
+    if (!read.isOk()) fail(read);
     if (auto gap = parsed.value("--gap")) {
       const int32_t ms = parseNumber(*gap, "--gap value");
       if (ms < 0) fail(Status::invalidArgument("--gap takes milliseconds, 0 or more"));
@@ -86,7 +91,7 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
 
   // A remote played from a file is heard on a virtual clock, so the result
   // is the same every time.
-  RealPlatform realPlatform;
+  RealPlatform realPlatform("zapvane-cli");
   VirtualPlatform virtualPlatform;
   virtualPlatform.everyPortSimulated = true;
   virtualPlatform.realFiles = true;
@@ -108,6 +113,17 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
 
   if (!core->learnWorker.start()) return kExitFailed;
   if (!remote) context.err << "zapvane-cli learn: point the remote at the port and hold its button\n";
+  // Until the first light the capture only waits; once it has started, its
+  // second of listening runs to its end.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  while (core->learnWorker.waitingForSignal() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(kFirstLightCheck);
+  }
+  if (core->learnWorker.waitingForSignal()) {
+    core->learnWorker.abandon();
+    core->learnWorker.join();
+    fail(Status::ioError("no light reached the port within " + std::to_string(timeoutSeconds) + " s"));
+  }
   core->learnWorker.join();
 
   const Status saved = saveUserDevices(core->catalogue, core->platform.files(), core->files.userDevices);

@@ -45,6 +45,7 @@ int runMonitor(Context& context, const std::vector<std::string>& args) {
   for (;;) {
     for (const auto& frame : reader.readNewFrames()) context.out << describeFrame(frame, matcher, *catalogue) << '\n';
     context.out.flush();
+    if (!reader.caughtUp()) continue;
     if (!follow) return kExitOk;
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }

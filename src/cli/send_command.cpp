@@ -6,6 +6,13 @@
 
 namespace zapvane::cli {
 
+namespace {
+
+// Port names are "COMn:" of a signed 16-bit n; past it the number would wrap.
+constexpr int32_t kMaxComPort = 32767;
+
+}  // namespace
+
 int runSend(Context& context, const std::vector<std::string>& args) {
   const ParsedArgs parsed = parseArgs(args, {"--hold", "--port"}, 2, "<device> <command>");
   int32_t holdMs = 0;
@@ -16,10 +23,12 @@ int runSend(Context& context, const std::vector<std::string>& args) {
   std::optional<int32_t> comPort;
   if (auto v = parsed.value("--port")) {
     comPort = parseNumber(*v, "--port value");
-    if (*comPort < 1) fail(Status::invalidArgument("--port takes a COM port number from 1"));
+    if (*comPort < 1 || *comPort > kMaxComPort) {
+      fail(Status::invalidArgument("--port takes a COM port number from 1 to " + std::to_string(kMaxComPort)));
+    }
   }
 
-  RealPlatform platform;
+  RealPlatform platform("zapvane-cli");
   const auto remote = startRemote(platform, context, Access::read);
   const ChosenCommand chosen = chooseCommand(*remote, parsed.positional[0], parsed.positional[1]);
   if (comPort) remote->settings.port = *comPort - 1;  // for this send only; the settings file keeps its port
@@ -29,10 +38,15 @@ int runSend(Context& context, const std::vector<std::string>& args) {
   remote->pen.shiftPage = false;
   remote->pen.pressedButton = chosen.command;
   remote->worker.start();
-  std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+  // A tap lifts the pen at once: a sleep of 0 may still give the processor
+  // away for longer than a frame and its pause, and the worker would repeat.
+  if (holdMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
   remote->pen.buttonHeld = false;
   remote->worker.join();
-  return remote->worker.lastOpened() ? kExitOk : kExitFailed;
+  if (!remote->worker.lastOpened()) return kExitFailed;
+  const Status recorded = remote->port.recordingFailure();
+  if (!recorded.isOk()) fail(recorded);
+  return kExitOk;
 }
 
 }  // namespace zapvane::cli

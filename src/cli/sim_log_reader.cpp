@@ -1,8 +1,7 @@
 #include "cli/sim_log_reader.h"
 
-#include <sys/stat.h>
-
-#include <fstream>
+#include <algorithm>
+#include <charconv>
 #include <sstream>
 
 namespace zapvane::cli {
@@ -13,10 +12,14 @@ namespace {
 std::vector<int64_t> parseFrame(const std::string& text) {
   std::vector<int64_t> durations;
   std::istringstream lines(text);
-  std::string word;
-  int64_t value = 0;
-  while (lines >> word >> value) {
-    if (word == "pulse" || word == "space") durations.push_back(value);
+  std::string word, number;
+  while (lines >> word >> number) {
+    if (word != "pulse" && word != "space") continue;
+    int64_t value = 0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (ec == std::errc::result_out_of_range) value = number[0] == '-' ? 0 : kMaxLoggedMicroseconds;
+    if (ec != std::errc() && ec != std::errc::result_out_of_range) continue;
+    durations.push_back(std::clamp<int64_t>(value, 0, kMaxLoggedMicroseconds));
   }
   return durations;
 }
@@ -25,20 +28,12 @@ std::vector<int64_t> parseFrame(const std::string& text) {
 
 std::vector<std::vector<int64_t>> SimLogReader::readNewFrames() {
   std::vector<std::vector<int64_t>> frames;
-  struct stat info {};
-  if (::stat(path_.c_str(), &info) != 0) return frames;
-  const auto size = static_cast<uint64_t>(info.st_size);
-  if (info.st_ino != inode_ || size < offset_) {
-    inode_ = info.st_ino;
-    offset_ = 0;
-    pending_.clear();
-  }
-  std::ifstream in(path_, std::ios::binary);
-  in.seekg(static_cast<std::streamoff>(offset_));
-  std::stringstream fresh;
-  fresh << in.rdbuf();
-  const std::string text = fresh.str();
-  offset_ += text.size();
+  const uint64_t before = position_.at;
+  std::string text;
+  bool atEnd = true;
+  if (!readSimLog(path_, position_, kSimLogReadBytes, text, atEnd).isOk()) return frames;
+  caughtUp_ = atEnd;
+  if (position_.at - text.size() != before) pending_.clear();  // not where the last read stopped
   pending_ += text;
 
   size_t start = 0;
@@ -47,6 +42,7 @@ std::vector<std::vector<int64_t>> SimLogReader::readNewFrames() {
     if (!frame.empty()) frames.push_back(std::move(frame));
   }
   pending_.erase(0, start);
+  if (pending_.size() > kSimLogReadBytes) pending_.clear();
   return frames;
 }
 

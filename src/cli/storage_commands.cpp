@@ -6,7 +6,7 @@ namespace zapvane::cli {
 
 int runSettings(Context& context, const std::vector<std::string>& args) {
   if (!args.empty()) fail(Status::invalidArgument("takes no arguments, got '" + args.front() + "'"));
-  RealPlatform platform;
+  RealPlatform platform("zapvane-cli");
   const auto remote = startRemote(platform, context, Access::read);
   const IrSettings& s = remote->settings;
   context.out << "port=" << s.port << "\nspaceAdjust=" << s.spaceAdjust << "\nsavedSelectionPos="
@@ -15,7 +15,7 @@ int runSettings(Context& context, const std::vector<std::string>& args) {
 }
 
 int runSelection(Context& context, const std::vector<std::string>& args) {
-  RealPlatform platform;
+  RealPlatform platform("zapvane-cli");
   const auto remote = startRemote(platform, context, args.empty() ? Access::read : Access::write);
   if (args.empty()) {
     for (int32_t i = 0; i < remote->selection.selectionCount; ++i) {

@@ -41,9 +41,10 @@ const std::vector<Subcommand>& subcommands() {
       {"send", "send <device> <command> [--hold MS] [--port N]",
        "Sends the command as a tap held for MS milliseconds (default 0: exactly one\n"
        "frame, its gap and its pause) through the port of the settings, or COM port N\n"
-       "(1-based), with the adjustments in force. The simulated port (COM1 unless\n"
-       "ports.conf says otherwise) appends the light to ir-sim.log in the data\n"
-       "directory. Exit 1 when the port cannot be opened or the command is absent.\n",
+       "(1-based, 1..32767), with the adjustments in force. The simulated port (COM1\n"
+       "unless ports.conf says otherwise) appends the light to ir-sim.log in the data\n"
+       "directory. Exit 1 when the port cannot be opened, the command is absent or\n"
+       "the log cannot record a frame.\n",
        runSend},
       {"monitor", "monitor [--follow]",
        "Reads ir-sim.log and prints one line per frame: its number of pulses, its\n"
@@ -60,13 +61,14 @@ const std::vector<Subcommand>& subcommands() {
        "Names shift-page command <slot> (0..9) of a user device (at most 13\n"
        "characters) and saves the user devices.\n",
        runLabel},
-      {"learn", "learn <device> <command> [--from-pulses FILE [--gap MS]]",
+      {"learn", "learn <device> <command> [--from-pulses FILE [--gap MS]] [--timeout SECONDS]",
        "Captures one signal into command <command> of a user device from the port of\n"
-       "the settings, then saves the user devices. With --from-pulses, FILE holds one\n"
-       "frame as 'pulse N' / 'space N' lines (as 'pulses' prints), played by a\n"
-       "simulated remote into the simulated receiver on a virtual clock, repeated\n"
-       "after MS milliseconds (default 50) while the capture listens: the result is\n"
-       "the same every time.\n",
+       "the settings, then saves the user devices. With --from-pulses, FILE (a regular\n"
+       "file of at most 1 MiB) holds one frame as 'pulse N' / 'space N' lines (as\n"
+       "'pulses' prints), played by a simulated remote into the simulated receiver on\n"
+       "a virtual clock, repeated after MS milliseconds (default 50) while the capture\n"
+       "listens: the result is the same every time. Exit 1 when no light arrives\n"
+       "within SECONDS (1..86400, default 10).\n",
        runLearn},
   };
   return table;
@@ -89,11 +91,16 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std
   const auto known = [](const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
   };
+  bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    if (arg == "--" && !optionsEnded) {
+      optionsEnded = true;
+      continue;
+    }
     // "-1" is a number, not an option.
     const bool looksLikeOption = arg.size() > 1 && arg[0] == '-' && !std::isdigit(static_cast<unsigned char>(arg[1]));
-    if (!looksLikeOption) {
+    if (optionsEnded || !looksLikeOption) {
       parsed.positional.push_back(arg);
       continue;
     }
@@ -139,6 +146,16 @@ int32_t parseNumber(const std::string& text, const std::string& what) {
     fail(Status::invalidArgument("malformed " + what + ": '" + text + "'"));
   }
   return value;
+}
+
+void refuseControlCharacters(const std::string& text, const std::string& what) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    // C1 controls (U+0080..U+009F) are 0xC2 0x80..0x9F in UTF-8.
+    const bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
+                    static_cast<unsigned char>(text[i + 1]) >= 0x80;
+    if (c < 0x20 || c == 0x7F || c1) fail(Status::invalidArgument(what + " cannot hold control characters"));
+  }
 }
 
 std::string deviceName(const DeviceProfile& profile) {

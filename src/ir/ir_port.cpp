@@ -15,10 +15,11 @@ std::string portDeviceName(int32_t port) {
 bool IrPort::openDevice() {
   const std::string name = portDeviceName(settings_.port.load());
   portBusy = true;
-  std::string reason;
-  handle_ = opener_.open(name, reason);
-  if (!handle_) {
-    messages_.show({"Unable to open " + name, "Communication error", MessageIcon::none});
+  recording_ = Status::ok();
+  const Status opened = opener_.open(name, handle_);
+  if (!opened.isOk() || !handle_) {
+    handle_.reset();
+    messages_.showWithReason({"Unable to open " + name, "Communication error", MessageIcon::none}, opened.message());
     return false;
   }
   return true;
@@ -76,7 +77,9 @@ void IrPort::writeBurst(int32_t bytes) {
 }
 
 void IrPort::frameDone() {
-  if (handle_) handle_->frameDone();
+  if (!handle_) return;
+  Status done = handle_->frameDone();
+  if (recording_.isOk()) recording_ = std::move(done);
 }
 
 void IrPort::closePort() {

@@ -48,7 +48,8 @@ class IrPort {
       : opener_(opener), messages_(messages), settings_(settings) {}
 
   // Opens and configures the port named by the settings' port. Sets portBusy
-  // whether or not it succeeds; on failure shows "Unable to open COMn:".
+  // whether or not it succeeds; on failure shows "Unable to open COMn:",
+  // with the opener's reason where a line of text can hold it.
   bool openForSending();
   // Writes n zero bytes, one synchronous write per buffer's worth: a learned
   // mark longer than the burst buffer is split, never read past its end.
@@ -57,6 +58,10 @@ class IrPort {
   void closePort();
   // Tells the device a frame and its gap are over (outside time-critical work).
   void frameDone();
+  // The first frame since the port opened that the device could not record
+  // (the simulator's log on a full disk); ok when every one was. Read once
+  // the thread that sends is joined.
+  const Status& recordingFailure() const { return recording_; }
 
   // For the learn capture, which opens the same port with its own settings.
   bool openDevice();
@@ -70,6 +75,7 @@ class IrPort {
   MessageSink& messages_;
   const IrSettings& settings_;
   std::unique_ptr<SerialDevice> handle_;
+  Status recording_ = Status::ok();
   static const std::array<uint8_t, kBurstBufferBytes> burstBuffer_;
 };
 

@@ -42,7 +42,12 @@ CaptureEnd runLearnCapture(const LearnContext& context, std::atomic<bool>& waiti
     const long got = device.read(buffer.data(), buffer.size());
     const auto characters = static_cast<int32_t>(got > 0 ? got : 0);
     if (!heard) {
-      if (characters == 0) continue;
+      if (characters == 0) {
+        // Nothing yet: the capture's timing starts at the first character,
+        // so until then it may wait without holding a processor.
+        device.waitForInput(kQuietWaitMilliseconds);
+        continue;
+      }
       heard = true;
       firstTime = counter.now();
       waitingForSignal = false;

@@ -31,6 +31,8 @@ inline constexpr InfraredLine kLearningLine{kLearnBaudRate, false, kEventCharRec
 inline constexpr uint32_t kLearnQueueBytes = 1000;
 inline constexpr size_t kPollBytes = 100;
 inline constexpr int kDrainReads = 30;
+// How long one wait for the first light lasts before captureStop is checked.
+inline constexpr int32_t kQuietWaitMilliseconds = 20;
 
 // How a capture reports back: show the Learn function dialog again, or first
 // ask for the name of the shift-page command just learned.

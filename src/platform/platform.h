@@ -38,11 +38,11 @@ class Platform {
   virtual Beeper& beeper() = 0;
   virtual IdleTimeouts& idle() = 0;
   virtual FileSystem& files() = 0;
-  // Opens "COM1:".."COM4:" as `config` says; nullptr with a reason when the
+  // Opens "COM1:".."COM4:" as `config` says into `device`; not ok when the
   // port has no device or cannot be opened. The simulator logs to
   // simLogPath where it keeps a log.
-  virtual std::unique_ptr<SerialDevice> openPort(const std::string& name, const PortsConfig& config,
-                                                 const std::string& simLogPath, std::string& error) = 0;
+  virtual Status openPort(const std::string& name, const PortsConfig& config, const std::string& simLogPath,
+                          std::unique_ptr<SerialDevice>& device) = 0;
 };
 
 }  // namespace zapvane

@@ -2,9 +2,9 @@
 
 #include <charconv>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
+#include "platform/pulse_file.h"
 #include "platform/sim_transmitter.h"
 #include "platform/termios_serial.h"
 
@@ -19,6 +19,15 @@ std::string trim(const std::string& s) {
   if (first == std::string::npos) return {};
   const auto last = s.find_last_not_of(" \t\r");
   return s.substr(first, last - first + 1);
+}
+
+// A '#' that starts the line or follows a blank starts a comment, so a
+// device path may still hold one ("/dev/ir#2").
+std::string withoutComment(const std::string& line) {
+  for (size_t at = line.find('#'); at != std::string::npos; at = line.find('#', at + 1)) {
+    if (at == 0 || line[at - 1] == ' ' || line[at - 1] == '\t') return line.substr(0, at);
+  }
+  return line;
 }
 
 std::optional<int32_t> parseInt(const std::string& s) {
@@ -50,8 +59,8 @@ PortsConfig parsePortsConfig(const std::string& text) {
   int lineNumber = 0;
   while (std::getline(in, raw)) {
     ++lineNumber;
-    const std::string line = trim(raw);
-    if (line.empty() || line[0] == '#') continue;
+    const std::string line = trim(withoutComment(raw));
+    if (line.empty()) continue;
     const auto eq = line.find('=');
     if (eq == std::string::npos) {
       config.warnings.push_back("line " + std::to_string(lineNumber) + ": expected key=value");
@@ -70,6 +79,13 @@ PortsConfig parsePortsConfig(const std::string& text) {
         config.simRemoteGapMs.reset();
         config.warnings.push_back("line " + std::to_string(lineNumber) + ": SimRemoteGap is not a number of ms");
       }
+    } else if (key == "SimLogLimit") {
+      config.simLogLimitBytes = parseInt(value);
+      if (!config.simLogLimitBytes || *config.simLogLimitBytes < kMinSimLogLimitBytes) {
+        config.simLogLimitBytes.reset();
+        config.warnings.push_back("line " + std::to_string(lineNumber) + ": SimLogLimit is not a number of bytes from " +
+                                  std::to_string(kMinSimLogLimitBytes));
+      }
     } else if (key.size() == 4 && key.compare(0, 3, "COM") == 0 && key[3] >= '1' && key[3] <= '4') {
       config.com[static_cast<size_t>(key[3] - '1')] = value;
     } else {
@@ -82,41 +98,44 @@ PortsConfig parsePortsConfig(const std::string& text) {
 PortsConfig loadPortsConfig(FileSystem& fs, const std::string& path) {
   std::vector<uint8_t> bytes;
   bool truncated = false;
-  if (!fs.readFile(path, kMaxPortsConfigBytes, bytes, &truncated).isOk()) return {};
+  const Status read = fs.readFile(path, kMaxPortsConfigBytes, bytes, &truncated);
+  if (read.isNotFound()) return {};
+  if (!read.isOk()) {
+    PortsConfig defaults;
+    defaults.warnings.push_back(read.message() + "; using the defaults");
+    return defaults;
+  }
   PortsConfig config = parsePortsConfig(std::string(bytes.begin(), bytes.end()));
   if (truncated) config.warnings.push_back("longer than " + std::to_string(kMaxPortsConfigBytes) + " bytes; the rest is ignored");
   return config;
 }
 
-std::unique_ptr<SerialDevice> ConfiguredPortOpener::open(const std::string& name, std::string& error) {
+Status ConfiguredPortOpener::open(const std::string& name, std::unique_ptr<SerialDevice>& device) {
+  device.reset();
   const std::string backend = config_.backendFor(comPortNumber(name));
-  if (backend.empty()) {
-    error = "no device configured for " + name;
-    return nullptr;
-  }
+  if (backend.empty()) return Status::notFound("no device in ports.conf");
   if (backend == kSimBackend) {
     auto sim = std::make_unique<SimTransmitter>(counter_, simLogPath_);
+    if (config_.simLogLimitBytes) sim->setLogLimit(*config_.simLogLimitBytes);
+    SimTransmitter& simulator = *sim;
+    device = std::move(sim);
     if (config_.simRemote) {
-      std::ifstream in(*config_.simRemote);
-      std::stringstream text;
-      text << in.rdbuf();
       RemoteSignal signal;
-      std::string problem;
-      if (!in || !parseRemoteSignal(text.str(), signal, problem)) {
+      const Status played = readPulseFile(*config_.simRemote, signal);
+      if (!played.isOk()) {
         // Sending does not need the remote; say why learning will hear nothing.
-        std::fprintf(stderr, "zapvane: SimRemote %s: %s\n", config_.simRemote->c_str(),
-                     in ? problem.c_str() : "cannot be read");
-        return sim;
+        std::fprintf(stderr, "%s: SimRemote: %s\n", program_.c_str(), played.message().c_str());
+        return Status::ok();
       }
       if (config_.simRemoteGapMs) signal.repeatPauseMicroseconds = int64_t{*config_.simRemoteGapMs} * 1000;
       const int64_t ticks = counter_.now();
       const int64_t frequency = counter_.frequency();
       const int64_t nowNs = ticks / frequency * 1'000'000'000 + ticks % frequency * 1'000'000'000 / frequency;
-      sim->pointRemote(std::move(signal), nowNs + kSimRemoteDelayNanoseconds);
+      simulator.pointRemote(std::move(signal), nowNs + kSimRemoteDelayNanoseconds);
     }
-    return sim;
+    return Status::ok();
   }
-  return openTermiosDevice(backend, error);
+  return openTermiosDevice(backend, device);
 }
 
 }  // namespace zapvane

@@ -2,9 +2,9 @@
 
 namespace zapvane {
 
-std::unique_ptr<SerialDevice> RealPlatform::openPort(const std::string& name, const PortsConfig& config,
-                                                     const std::string& simLogPath, std::string& error) {
-  return ConfiguredPortOpener(config, counter_, simLogPath).open(name, error);
+Status RealPlatform::openPort(const std::string& name, const PortsConfig& config, const std::string& simLogPath,
+                              std::unique_ptr<SerialDevice>& device) {
+  return ConfiguredPortOpener(config, counter_, simLogPath, program_).open(name, device);
 }
 
 }  // namespace zapvane

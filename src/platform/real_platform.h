@@ -13,19 +13,23 @@ namespace zapvane {
 
 class RealPlatform final : public Platform {
  public:
+  // `program` names the program in the notices the platform prints itself.
+  explicit RealPlatform(std::string program = "zapvane") : program_(program), priority_(std::move(program)) {}
+
   PerformanceCounter& counter() override { return counter_; }
   Sleeper& sleeper() override { return sleeper_; }
   ThreadPriority& priority() override { return priority_; }
   Beeper& beeper() override { return *beeper_; }
   IdleTimeouts& idle() override { return idle_; }
   FileSystem& files() override { return files_; }
-  std::unique_ptr<SerialDevice> openPort(const std::string& name, const PortsConfig& config,
-                                         const std::string& simLogPath, std::string& error) override;
+  Status openPort(const std::string& name, const PortsConfig& config, const std::string& simLogPath,
+                  std::unique_ptr<SerialDevice>& device) override;
 
   // REQUIRES: `beeper` outlives this platform; called before any worker runs.
   void useBeeper(Beeper& beeper) { beeper_ = &beeper; }
 
  private:
+  const std::string program_;
   MonotonicCounter counter_;
   RealSleeper sleeper_;
   RealThreadPriority priority_;

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/status.h"
+
 namespace zapvane {
 
 enum class Parity : uint8_t { none, odd, even, mark, space };
@@ -75,17 +77,23 @@ class SerialDevice {
   virtual long write(const uint8_t* data, size_t size) = 0;
   // Returns at once with what has arrived, at most `size` bytes, or -1.
   virtual long read(uint8_t* data, size_t size) = 0;
+  // Returns once something has arrived to read, or about `milliseconds`
+  // later, without keeping a processor busy: for a listener that has heard
+  // nothing yet. A device that cannot wait returns at once.
+  virtual void waitForInput(int32_t /*milliseconds*/) {}
   // Called between repetitions, outside time-critical work: a device may do
-  // slow bookkeeping here (the simulator writes its log).
-  virtual void frameDone() {}
+  // slow bookkeeping here (the simulator writes its log). Not ok when that
+  // bookkeeping failed; the light itself has gone out either way.
+  virtual Status frameDone() { return Status::ok(); }
 };
 
-// Opens a port by its driver name ("COM1:".."COM4:"); nullptr when no such
-// device exists or it cannot be opened. `error` receives the reason.
+// Opens a port by its driver name ("COM1:".."COM4:") into `device`; not ok,
+// with `device` empty, when no such device exists or it cannot be opened
+// (the message names the device path and the system's reason).
 class PortOpener {
  public:
   virtual ~PortOpener() = default;
-  virtual std::unique_ptr<SerialDevice> open(const std::string& name, std::string& error) = 0;
+  virtual Status open(const std::string& name, std::unique_ptr<SerialDevice>& device) = 0;
 };
 
 }  // namespace zapvane

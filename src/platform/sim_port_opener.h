@@ -25,15 +25,13 @@ class SimPortOpener final : public PortOpener {
   // set here see every burst (and a remote pointed here every read).
   std::function<void(SimTransmitter&)> onOpen;
 
-  std::unique_ptr<SerialDevice> open(const std::string& name, std::string& error) override {
-    if (!onlyName_.empty() && name != onlyName_) {
-      error = "no such port";
-      return nullptr;
-    }
+  Status open(const std::string& name, std::unique_ptr<SerialDevice>& device) override {
+    if (!onlyName_.empty() && name != onlyName_) return Status::notFound("no such port");
     auto sim = std::make_unique<SimTransmitter>(counter_, std::string());
     if (onOpen) onOpen(*sim);
     opened_ = sim.get();
-    return sim;
+    device = std::move(sim);
+    return Status::ok();
   }
 
   // The last transmitter handed out; gone once its port closes.

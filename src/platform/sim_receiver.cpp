@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <sstream>
 
 namespace zapvane {
 
-bool parseRemoteSignal(const std::string& text, RemoteSignal& signal, std::string& error) {
+Status parseRemoteSignal(const std::string& text, RemoteSignal& signal) {
   signal.durations.clear();
+  int64_t total = 0;
+  bool light = false;
   std::istringstream lines(text);
   std::string line;
   int lineNumber = 0;
@@ -20,9 +23,14 @@ bool parseRemoteSignal(const std::string& text, RemoteSignal& signal, std::strin
     int64_t value = 0;
     const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (ec != std::errc() || end != number.data() + number.size() || value < 0) {
-      error = "line " + std::to_string(lineNumber) + ": not a duration: " + number;
-      return false;
+      return Status::invalidArgument("line " + std::to_string(lineNumber) + ": not a duration: " + number);
     }
+    // Compared before adding, so no sum of huge values can overflow.
+    if (value > kMaxRemoteFrameMicroseconds - total) {
+      return Status::invalidArgument("line " + std::to_string(lineNumber) + ": the frame lasts longer than " +
+                                     std::to_string(kMaxRemoteFrameMicroseconds / 1'000'000) + " s");
+    }
+    total += value;
     const bool pulse = kind == "pulse";
     const bool expectPulse = signal.durations.size() % 2 == 0;
     if (pulse == expectPulse) {
@@ -30,12 +38,14 @@ bool parseRemoteSignal(const std::string& text, RemoteSignal& signal, std::strin
     } else if (!signal.durations.empty()) {
       signal.durations.back() += value;  // two of a kind in a row are one
     }
+    if (pulse && !signal.durations.empty() && signal.durations.back() * 1000 >= kCarrierPulseNanoseconds) light = true;
   }
-  if (signal.durations.empty()) {
-    error = "no pulse found";
-    return false;
+  if (signal.durations.empty()) return Status::invalidArgument("no pulse found");
+  if (!light) {
+    return Status::invalidArgument("no pulse is long enough to be seen (" +
+                                   std::to_string((kCarrierPulseNanoseconds + 999) / 1000) + " us or more)");
   }
-  return true;
+  return Status::ok();
 }
 
 SimReceiver::SimReceiver(RemoteSignal signal, int64_t startNanoseconds)
@@ -81,6 +91,14 @@ void SimReceiver::scheduleUntil(int64_t until) {
     scheduleFrame(nextFrame_);
     nextFrame_ += frameLength_;
   }
+}
+
+int64_t SimReceiver::nextArrival(int64_t now) {
+  scheduleUntil(now);
+  if (held_ > 0 || (delivered_ < deliveries_.size() && deliveries_[delivered_].at <= now)) return now;
+  // The frame after now holds the next light when the current one has none left.
+  if (delivered_ == deliveries_.size()) scheduleUntil(nextFrame_);
+  return delivered_ < deliveries_.size() ? deliveries_[delivered_].at : INT64_MAX;
 }
 
 size_t SimReceiver::read(int64_t now, size_t wanted) {

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace zapvane {
 
 inline constexpr int64_t kCharacterNanoseconds = 78'125;  // 9 bit times at 115200 baud
@@ -30,9 +32,15 @@ struct RemoteSignal {
   int64_t repeatPauseMicroseconds = 50'000;
 };
 
+// A frame longer than this is no remote's: refused, which also keeps the
+// delivery schedule of one frame small.
+inline constexpr int64_t kMaxRemoteFrameMicroseconds = 10'000'000;
+
 // Reads "pulse N" / "space N" lines (mode2 text); other lines are skipped.
-// False with a reason when no pulse is found or a number is malformed.
-bool parseRemoteSignal(const std::string& text, RemoteSignal& signal, std::string& error);
+// invalidArgument with the reason when a number is malformed, the frame is
+// longer than kMaxRemoteFrameMicroseconds, or no pulse lasts the one carrier
+// pulse a receiver needs to see light: a capture would wait for ever.
+Status parseRemoteSignal(const std::string& text, RemoteSignal& signal);
 
 class SimReceiver {
  public:
@@ -42,6 +50,9 @@ class SimReceiver {
   // Characters the driver has received up to `nowNanoseconds` and not yet
   // read, at most `wanted`.
   size_t read(int64_t nowNanoseconds, size_t wanted);
+  // When the driver next holds characters to read: `nowNanoseconds` when it
+  // holds some already, INT64_MAX for a signal without light.
+  int64_t nextArrival(int64_t nowNanoseconds);
 
  private:
   // Extends the delivery schedule past `until`.

@@ -1,11 +1,9 @@
 #include "platform/sim_transmitter.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <thread>
 
 namespace zapvane {
 
@@ -77,25 +75,41 @@ void SimTransmitter::setReadCost(VirtualCounter* clock, int64_t nanoseconds) {
   readCost_ = nanoseconds;
 }
 
+int64_t SimTransmitter::nowNanoseconds() {
+  const int64_t ticks = counter_.now();
+  const int64_t frequency = counter_.frequency();
+  return ticks / frequency * 1'000'000'000 + ticks % frequency * 1'000'000'000 / frequency;
+}
+
+void SimTransmitter::waitForInput(int32_t milliseconds) {
+  if (readClock_ != nullptr) return;
+  constexpr int64_t kWakeEarlyNanoseconds = 1'000'000;  // a sleep may overshoot; the polls after it will not
+  int64_t wait = int64_t{milliseconds} * 1'000'000;
+  if (receiver_) {
+    const int64_t now = nowNanoseconds();
+    wait = std::min(wait, receiver_->nextArrival(now) - now - kWakeEarlyNanoseconds);
+  }
+  if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+}
+
 long SimTransmitter::read(uint8_t* data, size_t size) {
   if (readClock_ != nullptr) readClock_->advanceNanoseconds(readCost_);
   if (!receiver_) return 0;
-  const int64_t ticks = counter_.now();
-  const int64_t frequency = counter_.frequency();
-  const int64_t now = ticks / frequency * 1'000'000'000 + ticks % frequency * 1'000'000'000 / frequency;
-  const size_t count = receiver_->read(now, size);
+  const size_t count = receiver_->read(nowNanoseconds(), size);
   std::fill_n(data, count, uint8_t{0});  // the characters' values mean nothing
   return static_cast<long>(count);
 }
 
-void SimTransmitter::frameDone() {
-  if (bursts_.empty()) return;
+Status SimTransmitter::frameDone() {
+  if (bursts_.empty()) return Status::ok();
   if (onFrame) onFrame(bursts_);
+  Status logged = Status::ok();
   if (!logPath_.empty()) {
     const auto durations = mode2Durations(bursts_, counter_.frequency(), 0);
-    appendToSimLog(logPath_, mode2Text(durations) + "\n");
+    logged = appendToSimLog(logPath_, mode2Text(durations) + "\n", logLimit_);
   }
   bursts_.clear();
+  return logged;
 }
 
 std::vector<int64_t> mode2Durations(const std::vector<Burst>& bursts, int64_t frequency, int64_t endTick) {
@@ -124,36 +138,6 @@ std::string mode2Text(const std::vector<int64_t>& durations) {
     text += '\n';
   }
   return text;
-}
-
-bool appendToSimLog(const std::string& path, const std::string& text) {
-  {
-    std::ofstream out(path, std::ios::app | std::ios::binary);
-    if (!out) return false;
-    out << text;
-    if (!out.flush()) return false;
-  }
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  if (ec || size <= static_cast<uintmax_t>(kSimLogLimitBytes)) return true;
-
-  // Keep the newer half, starting at a frame boundary, and swap it in whole
-  // so a reader never sees a torn file.
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  const std::string all = buffer.str();
-  size_t cut = all.find("\n\n", all.size() / 2);
-  cut = cut == std::string::npos ? all.size() : cut + 2;
-  const std::string tmp = path + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::trunc | std::ios::binary);
-    if (!out) return false;
-    out << all.substr(cut);
-    if (!out.flush()) return false;
-  }
-  std::filesystem::rename(tmp, path, ec);
-  return !ec;
 }
 
 }  // namespace zapvane

@@ -17,13 +17,13 @@
 
 #include "platform/performance_counter.h"
 #include "platform/serial_device.h"
+#include "platform/sim_log.h"
 #include "platform/sim_receiver.h"
 #include "platform/virtual_counter.h"
 
 namespace zapvane {
 
 inline constexpr int64_t kByteNanoseconds = 234'375;  // one byte at 38400 baud, 9 bit times
-inline constexpr int64_t kSimLogLimitBytes = 1 << 20;
 
 struct Burst {
   int64_t startTick;
@@ -44,8 +44,15 @@ class SimTransmitter final : public SerialDevice {
   bool setQueueSizes(uint32_t inBytes, uint32_t outBytes) override;
   long write(const uint8_t* data, size_t size) override;
   long read(uint8_t* data, size_t size) override;
-  // Appends the bursts since the last call to the log as one frame.
-  void frameDone() override;
+  // On the real clock, sleeps until just before the remote's next characters
+  // reach the driver (the listener's own polls catch them to the tick), at
+  // most `milliseconds`. A port with a read cost (virtual time) returns at once.
+  void waitForInput(int32_t milliseconds) override;
+  // Appends the bursts since the last call to the log as one frame; not ok
+  // when the log would not take it.
+  Status frameDone() override;
+  // The log's trim limit in bytes. REQUIRES: limitBytes >= kMinSimLogLimitBytes.
+  void setLogLimit(int64_t limitBytes) { logLimit_ = limitBytes; }
 
   // What the port opening left behind, for checks.
   const PortState& state() const { return state_; }
@@ -65,8 +72,11 @@ class SimTransmitter final : public SerialDevice {
   void setReadCost(VirtualCounter* clock, int64_t nanoseconds);
 
  private:
+  int64_t nowNanoseconds();
+
   PerformanceCounter& counter_;
   std::string logPath_;
+  int64_t logLimit_ = kSimLogLimitBytes;
   PortState state_;
   PortTimeouts timeouts_;
   bool infraredMode_ = false;
@@ -84,9 +94,5 @@ std::vector<int64_t> mode2Durations(const std::vector<Burst>& bursts, int64_t fr
 
 // "pulse N" / "space N" lines for mode2Durations.
 std::string mode2Text(const std::vector<int64_t>& durations);
-
-// Appends text to the log at path; past kSimLogLimitBytes drops the older
-// half (whole frames) so a held button never fills the disk.
-bool appendToSimLog(const std::string& path, const std::string& text);
 
 }  // namespace zapvane

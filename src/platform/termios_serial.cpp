@@ -37,8 +37,6 @@ constexpr tcflag_t kInputProcessing = IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR 
 constexpr tcflag_t kOutputProcessing = OPOST;
 constexpr tcflag_t kLocalProcessing = ICANON | ECHO | ECHONL | ISIG | IEXTEN;
 
-std::string reason(const std::string& path, int error) { return path + ": " + std::strerror(error); }
-
 class TermiosDevice final : public SerialDevice {
  public:
   explicit TermiosDevice(int fd) : fd_(fd) {}
@@ -127,6 +125,11 @@ class TermiosDevice final : public SerialDevice {
     while (tcdrain(fd_) != 0 && errno == EINTR) {
     }
     return static_cast<long>(written);
+  }
+
+  void waitForInput(int32_t milliseconds) override {
+    pollfd ready{fd_, POLLIN, 0};
+    poll(&ready, 1, milliseconds);  // interrupted or failed: the caller reads and asks again
   }
 
   long read(uint8_t* data, size_t size) override {
@@ -243,35 +246,27 @@ void portStateFromTermios(const termios& t, PortState& state) {
   }
 }
 
-std::unique_ptr<SerialDevice> openTermiosDevice(const std::string& path, std::string& error) {
+Status openTermiosDevice(const std::string& path, std::unique_ptr<SerialDevice>& device) {
+  device.reset();
   // Non-blocking, so neither the open nor a read waits for carrier detect.
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    error = reason(path, errno);
-    return nullptr;
-  }
-  const auto fail = [&](int code) -> std::unique_ptr<SerialDevice> {
-    error = reason(path, code);
+  if (fd < 0) return Status::fromErrno(errno, path);
+  const auto fail = [&](int code) {
     close(fd);
-    return nullptr;
+    return Status::fromErrno(code, path);
   };
   // The lock first: a second opener must leave the first one's exclusive
   // flag alone. TIOCEXCL then keeps out programs that take no lock, except
   // root, and refuses what is no tty.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno == EWOULDBLOCK ? EBUSY : errno);
   if (ioctl(fd, TIOCEXCL) != 0) return fail(errno);
-  auto device = std::make_unique<TermiosDevice>(fd);  // from here its destructor lets go
+  auto opened = std::make_unique<TermiosDevice>(fd);  // from here its destructor lets go
   termios t{};
-  if (tcgetattr(fd, &t) != 0) {
-    error = reason(path, errno);
-    return nullptr;
-  }
+  if (tcgetattr(fd, &t) != 0) return Status::fromErrno(errno, path);
   t.c_cflag |= CLOCAL | CREAD;
-  if (tcsetattr(fd, TCSANOW, &t) != 0) {
-    error = reason(path, errno);
-    return nullptr;
-  }
-  return device;
+  if (tcsetattr(fd, TCSANOW, &t) != 0) return Status::fromErrno(errno, path);
+  device = std::move(opened);
+  return Status::ok();
 }
 
 }  // namespace zapvane

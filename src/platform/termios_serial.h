@@ -27,9 +27,9 @@ namespace zapvane {
 
 // Opens an existing tty for reading and writing, exclusively (TIOCEXCL and
 // an exclusive flock, which also holds against a process running as root),
-// without becoming its controlling terminal or waiting for carrier. nullptr
-// and a one-line reason on failure.
-std::unique_ptr<SerialDevice> openTermiosDevice(const std::string& path, std::string& error);
+// without becoming its controlling terminal or waiting for carrier, into
+// `device`; on failure "<path>: <the system's reason>".
+Status openTermiosDevice(const std::string& path, std::unique_ptr<SerialDevice>& device);
 
 // The mapping itself, for checks where no tty keeps every flag (a
 // pseudo-terminal forces 8 data bits and no parity).

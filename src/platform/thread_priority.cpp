@@ -14,7 +14,7 @@ bool RealThreadPriority::raiseToTimeCritical() {
   const int err = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
   if (err == 0) return true;
   if (!noticeGiven_.exchange(true)) {
-    std::fprintf(stderr, "zapvane: no real-time priority (%s); frames are timed at normal priority\n",
+    std::fprintf(stderr, "%s: no real-time priority (%s); frames are timed at normal priority\n", program_.c_str(),
                  std::strerror(err));
   }
   return false;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <string>
 
 namespace zapvane {
 
@@ -20,10 +21,13 @@ class ThreadPriority {
 
 class RealThreadPriority final : public ThreadPriority {
  public:
+  // `program` opens the notice, as every line a program prints on stderr.
+  explicit RealThreadPriority(std::string program = "zapvane") : program_(std::move(program)) {}
   bool raiseToTimeCritical() override;
   void dropToNormal() override;
 
  private:
+  const std::string program_;
   std::atomic<bool> noticeGiven_{false};
 };
 

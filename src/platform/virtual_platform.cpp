@@ -26,12 +26,11 @@ void VirtualPlatform::ChosenSleeper::sleepMilliseconds(int32_t milliseconds) {
   }
 }
 
-std::unique_ptr<SerialDevice> VirtualPlatform::openPort(const std::string& name, const PortsConfig& config,
-                                                        const std::string&, std::string& error) {
+Status VirtualPlatform::openPort(const std::string& name, const PortsConfig& config, const std::string&,
+                                 std::unique_ptr<SerialDevice>& device) {
   requestedPorts.push_back(name);
   if (!everyPortSimulated && config.backendFor(comPortNumber(name)) != kSimBackend) {
-    error = "no such port";
-    return nullptr;
+    return Status::notFound("no device in ports.conf");
   }
   auto sim = std::make_unique<SimTransmitter>(clock, std::string());
   if (remote) {
@@ -44,7 +43,8 @@ std::unique_ptr<SerialDevice> VirtualPlatform::openPort(const std::string& name,
   };
   if (onOpen) onOpen(*sim);
   opened = sim.get();
-  return sim;
+  device = std::move(sim);
+  return Status::ok();
 }
 
 }  // namespace zapvane

@@ -56,8 +56,8 @@ class VirtualPlatform final : public Platform {
   Beeper& beeper() override { return beeps; }
   IdleTimeouts& idle() override { return idleTimeouts; }
   FileSystem& files() override;
-  std::unique_ptr<SerialDevice> openPort(const std::string& name, const PortsConfig& config,
-                                         const std::string& simLogPath, std::string& error) override;
+  Status openPort(const std::string& name, const PortsConfig& config, const std::string& simLogPath,
+                  std::unique_ptr<SerialDevice>& device) override;
 
   VirtualCounter clock;
   // The worker's sleeps move the clock; afterSleep lets a test act then.

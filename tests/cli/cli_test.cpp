@@ -108,9 +108,39 @@ TEST_F(Cli, LogReaderFollowsTheSimulatorsLogAsItGrowsIsCutAndIsReplaced) {
   EXPECT_EQ(reader.readNewFrames(), (Frames{{6}}));
 }
 
-TEST_F(Cli, NoCommandIsBadUsageWithTheUsageOnStderr) {
+TEST_F(Cli, NoCommandIsOneLineOfBadUsage) {
   const CliRun r = cli({});
-  EXPECT_TRUE(r.code == 2 && r.out.empty() && r.err.rfind("Usage: zapvane-cli [--data-dir DIR] [--wait SECONDS] <command>", 0) == 0);
+  EXPECT_TRUE(r.code == 2 && r.out.empty() && r.err == "zapvane-cli: no command given (see --help)\n") << r.err;
+}
+
+// A line break, an escape sequence or a C1 control would break the listing
+// of `devices` and act on the terminal: refused, and nothing saved.
+TEST_F(Cli, NamesAndLabelsWithControlCharactersAreRefused) {
+  ASSERT_EQ(cli({"new-device", "Hi-fi", "--skin", "tv"}).code, 0);
+  for (const char* bad : {"a\nb", "\x1b[31mred", "tab\there", "del\x7f", "c1\xc2\x9b" "2J"}) {
+    const CliRun named = cli({"new-device", bad, "--skin", "tv"}), labelled = cli({"label", "Hi-fi", "1", bad});
+    EXPECT_TRUE(named.code == 2 && named.err == "zapvane-cli new-device: device names cannot hold control characters\n")
+        << named.err;
+    EXPECT_TRUE(labelled.code == 2 && labelled.err == "zapvane-cli label: labels cannot hold control characters\n");
+  }
+  EXPECT_EQ(cli({"new-device", "Caf\xc3\xa9 \xc2\xa0TV", "--skin", "tv"}).code, 0) << "é and a no-break space are text";
+  EXPECT_EQ(lines(cli({"devices"}).out), 40);
+}
+
+// A frame the log cannot take is no success: said on one line, exit 1.
+TEST_F(Cli, SendFailsWhenTheLogCannotRecordTheFrame) {
+  std::filesystem::create_symlink("/dev/full", dir / "ir-sim.log");
+  const CliRun r = cli({"send", "0", "1"});
+  EXPECT_TRUE(r.code == 1 && r.err == "zapvane-cli send: cannot record the frame in " + (dir / "ir-sim.log") +
+                                          ": No space left on device\n") << r.err;
+}
+
+// A ports.conf that cannot be read is said once; the defaults go on.
+TEST_F(Cli, UnreadablePortsConfIsToldAndTheDefaultsServe) {
+  std::filesystem::create_directory(dir / "ports.conf");
+  const CliRun r = cli({"send", "0", "1"});
+  EXPECT_TRUE(r.code == 0 && lines(r.err) == 1 && r.err.find("ports.conf") != std::string::npos &&
+              r.err.ends_with("; using the defaults\n")) << r.err;
 }
 
 // A learned device keeps its adjustments to itself: 2400 us are 10 bytes, 15

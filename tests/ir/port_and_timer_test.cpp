@@ -53,7 +53,7 @@ TEST_F(PortAndTimer, FailedOpenTellsTheUserOnceAndStaysBusyUntilClosed) {
   rig.remote.settings.port = 1;
   EXPECT_FALSE(port.openForSending());
   EXPECT_EQ(rig.platform.requestedPorts, (std::vector<std::string>{"COM2:"}));
-  EXPECT_EQ(rig.takeLines(), "Communication error: Unable to open COM2:\n");
+  EXPECT_EQ(rig.takeLines(), "Communication error: Unable to open COM2: no device in ports.conf\n");
   EXPECT_TRUE(port.portBusy);
   port.captureStop = false;
   port.closePort();

@@ -115,7 +115,7 @@ TEST_F(TransmitWorkerTest, PortThatWillNotOpenSendsNothingAndStaysSilent) {
   EXPECT_FALSE(press(1, 1));
   EXPECT_EQ(std::tuple(rig.platform.frames.size(), rig.platform.beeps.async.load(), rig.platform.priorityCalls.calls(),
                        remote.port.portBusy.load()), std::tuple(0u, 0, "", false));
-  EXPECT_EQ(rig.takeLines(), "Communication error: Unable to open COM3:\n");
+  EXPECT_EQ(rig.takeLines(), "Communication error: Unable to open COM3: no device in ports.conf\n");
 }
 
 // Held with auto adjust running until it ends by itself: from (0, 0) whatever

@@ -3,7 +3,11 @@
 // UART hands it to the driver, "n@t" for n characters t ns after the start.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "platform/ports_config.h"
+#include "platform/pulse_file.h"
+#include "platform/sim_log.h"
 #include "platform/sim_transmitter.h"
 #include "support/test_folder.h"
 
@@ -33,11 +37,46 @@ TEST(SimTransmitter, LightLastsItsBytesTimeAndIsLoggedFrameByFrameWithinALimit) 
   std::string full;
   while (std::ssize(full) + std::ssize(frame) <= kSimLogLimitBytes) full += frame;
   std::ofstream(log) << full;
-  ASSERT_TRUE(appendToSimLog(log, "pulse 1\n\n"));
+  ASSERT_TRUE(appendToSimLog(log, "pulse 1\n\n").isOk());
   const std::string kept = readText(log);
-  EXPECT_TRUE(std::ssize(kept) > kSimLogLimitBytes / 4 && std::ssize(kept) < kSimLogLimitBytes * 3 / 4) << kept.size();
-  EXPECT_TRUE(kept.starts_with(frame) && kept.ends_with(frame + "pulse 1\n\n") && !std::filesystem::exists(log + ".tmp"));
-  EXPECT_FALSE(appendToSimLog(dir / "missing/ir-sim.log", "")) << "an unwritable log is reported, not fatal";
+  EXPECT_TRUE(std::ssize(kept) > kSimLogLimitBytes / 4 && std::ssize(kept) <= kSimLogLimitBytes / 2) << kept.size();
+  EXPECT_TRUE(kept.starts_with(frame) && kept.ends_with(frame + "pulse 1\n\n"));
+  EXPECT_EQ(readText(log + ".lock"), std::to_string(full.size() + 9 - kept.size()));  // what the trim dropped
+  EXPECT_EQ(appendToSimLog(dir / "missing/ir-sim.log", "").code(), Status::Code::notFound);
+}
+
+// A trim writes its temporary under a fresh exclusive name: a link left where
+// a fixed name used to be is never followed, and nothing but the log and its
+// lock stays behind. Readers find their place after trims; a log replaced or
+// cut by someone else is read from its start.
+TEST(SimLog, TrimsNeverFollowALinkAndReadersKeepTheirPlace) {
+  const TestFolder dir;
+  const std::string log = dir / "ir-sim.log", victim = dir / "victim";
+  std::ofstream(victim) << "precious";
+  std::filesystem::create_symlink(victim, log + ".tmp");
+  SimLogPosition reader;
+  std::string text, seen;
+  bool atEnd = false;
+  for (int i = 0; i < 1000; ++i) {
+    ASSERT_TRUE(appendToSimLog(log, "pulse " + std::to_string(1000 + i) + "\n\n", kMinSimLogLimitBytes).isOk());
+    if (i % 150 == 0) {
+      ASSERT_TRUE(readSimLog(log, reader, 1 << 20, text, atEnd).isOk());
+      seen += text;
+    }
+  }
+  ASSERT_TRUE(readSimLog(log, reader, 100, text, atEnd).isOk() && !atEnd);
+  seen += text;
+  ASSERT_TRUE(readSimLog(log, reader, 1 << 20, text, atEnd).isOk() && atEnd);
+  seen += text;
+  std::string expected;
+  for (int i = 0; i < 1000; ++i) expected += "pulse " + std::to_string(1000 + i) + "\n\n";
+  EXPECT_TRUE(seen == expected && reader.at == expected.size()) << seen.size();
+  EXPECT_LE(std::filesystem::file_size(log), size_t{kMinSimLogLimitBytes});
+  EXPECT_EQ(readText(victim), "precious");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);  // log, lock, link, victim
+  std::ofstream(log + ".new") << "pulse 5\n\n";
+  std::filesystem::rename(log + ".new", log);
+  EXPECT_TRUE(readSimLog(log, reader, 1 << 20, text, atEnd).isOk() && text == "pulse 5\n\n");
 }
 
 // A pulse file alternates pulses and spaces, two of a kind in a row being one.
@@ -45,12 +84,20 @@ TEST(SimTransmitter, LightLastsItsBytesTimeAndIsLoggedFrameByFrameWithinALimit) 
 // of light remain; the FIFO hands over 8 at once, fewer 4 characters after the
 // last. Polled every 125 ns, on which every moment of these signals falls.
 TEST(SimRemote, PulsesBecomeCharactersAsTheFifoFillsOrTimesOut) {
-  RemoteSignal signal;
-  std::string error;  // a leading space and lines of no kind are skipped
-  ASSERT_TRUE(parseRemoteSignal("# mode2\nspace 9\npulse 560\nspace 0\nspace 100\npulse 560\ntimeout 9\n", signal, error));
+  RemoteSignal signal;  // a leading space and lines of no kind are skipped
+  ASSERT_TRUE(parseRemoteSignal("# mode2\nspace 9\npulse 560\nspace 0\nspace 100\npulse 560\ntimeout 9\n", signal).isOk());
   EXPECT_EQ(signal.durations, (std::vector<int64_t>{560, 100, 560}));
-  EXPECT_TRUE(!parseRemoteSignal("pulse 560\nspace -5\n", signal, error) && error == "line 2: not a duration: -5");
-  EXPECT_TRUE(!parseRemoteSignal("space 5\n", signal, error) && error == "no pulse found");
+  EXPECT_TRUE(parseRemoteSignal("pulse 4\npulse 5\n", signal).isOk()) << "two short pulses in a row are one of 9 us";
+  // Refused: what no receiver would see, or a frame no remote sends.
+  for (const auto& [text, why] : std::initializer_list<std::pair<const char*, const char*>>{
+           {"pulse 560\nspace -5\n", "line 2: not a duration: -5"},
+           {"space 5\n", "no pulse found"},
+           {"pulse 8\nspace 100\npulse 1\n", "no pulse is long enough to be seen (9 us or more)"},
+           {"pulse 9223372036854775807\n", "line 1: the frame lasts longer than 10 s"},
+           {"pulse 6000000\nspace 4000000\npulse 1\n", "line 3: the frame lasts longer than 10 s"}}) {
+    const Status parsed = parseRemoteSignal(text, signal);
+    EXPECT_TRUE(parsed.code() == Status::Code::invalidArgument && parsed.message() == why) << parsed.message();
+  }
   const auto heard = [](std::vector<int64_t> durations) {
     SimReceiver receiver({std::move(durations)}, 0);
     std::string timeline;
@@ -75,14 +122,34 @@ TEST(SimRemote, PortsConfOpensTheSimulatorWithItsRemote) {
   std::ofstream(dir / "remote.pulses") << "pulse 560\nspace 1690\npulse 560\n";
   VirtualCounter clock;
   ConfiguredPortOpener opener(parsePortsConfig("COM4=sim\nSimRemote=" + (dir / "remote.pulses")), clock, "");
-  std::string error;
-  for (const char* name : {"COM2:", "COM5:", "COM0:", "COM1", "LPT1:"}) EXPECT_FALSE(opener.open(name, error)) << name;
-  const auto port = opener.open("COM1:", error);
+  std::unique_ptr<SerialDevice> port, other;
+  for (const char* name : {"COM2:", "COM5:", "COM0:", "COM1", "LPT1:"}) {
+    EXPECT_TRUE(opener.open(name, other).message() == "no device in ports.conf" && !other) << name;
+  }
+  ASSERT_TRUE(opener.open("COM1:", port).isOk());
   uint8_t buffer[100];
   clock.advanceNanoseconds(100'624'999);
-  EXPECT_TRUE(opener.open("COM4:", error) && port && port->read(buffer, sizeof buffer) == 0);
+  EXPECT_TRUE(opener.open("COM4:", other).isOk() && other && port->read(buffer, sizeof buffer) == 0);
   clock.advanceNanoseconds(1);
   EXPECT_EQ(port->read(buffer, sizeof buffer), 8);
+}
+
+// Only a regular file of at most 1 MiB is read: a FIFO nobody writes to,
+// /dev/zero or a folder is refused at once, each with its path and reason.
+TEST(PulseFile, ReadsOnlyARegularFileOfAtMostOneMebibyte) {
+  const TestFolder dir;
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  std::ofstream(dir / "big") << "pulse 560\n" << std::string(kMaxPulseFileBytes, '#');
+  std::ofstream(dir / "exact") << "pulse 560\n" << std::string(kMaxPulseFileBytes - 10, '#');
+  RemoteSignal signal;
+  EXPECT_TRUE(readPulseFile(dir / "exact", signal).isOk() && signal.durations == std::vector<int64_t>{560});
+  for (const auto& [path, why] : std::initializer_list<std::pair<std::string, std::string>>{
+           {dir / "fifo", ": not a regular file"}, {"/dev/zero", ": not a regular file"},
+           {dir.path().string(), ": not a regular file"}, {dir / "big", ": longer than 1 MiB"}}) {
+    const Status read = readPulseFile(path, signal);
+    EXPECT_TRUE(read.code() == Status::Code::invalidArgument && read.message() == path + why) << read.message();
+  }
+  EXPECT_TRUE(readPulseFile(dir / "none", signal).isNotFound());
 }
 
 }  // namespace zapvane::testing

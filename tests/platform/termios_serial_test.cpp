@@ -28,7 +28,6 @@ class TermiosSerial : public ::testing::Test {
   int master = -1, slave = -1;
   const bool opened = openpty(&master, &slave, nullptr, nullptr, nullptr) == 0;
   const std::string slavePath = opened ? ttyname(slave) : "";
-  std::string error;
   VirtualCounter counter;
   ConfiguredPortOpener opener{parsePortsConfig("COM1=" + slavePath), counter, ""};
   RecordingMessages shown;
@@ -92,15 +91,17 @@ TEST(TermiosMapping, EveryWordBecomesItsFlagAndReadsBackTheSame) {
 // termios lacks (DSR flow ...) kept. A write gives up part way once the pty,
 // which nobody reads, is full and its time-out has run out.
 TEST_F(TermiosSerial, DeviceIsExclusiveKeepsItsStateAndGivesUpAWriteOnTime) {
-  auto device = openTermiosDevice(slavePath, error);
-  EXPECT_TRUE(!openTermiosDevice(slavePath, error) && error == slavePath + ": Device or resource busy");
-  EXPECT_TRUE(!openTermiosDevice("/dev/null", error) && error == "/dev/null: Inappropriate ioctl for device");
-  EXPECT_FALSE(ConfiguredPortOpener(parsePortsConfig("COM1=/dev/zv-none"), counter, "").open("COM1:", error));
-  EXPECT_EQ(error, "/dev/zv-none: No such file or directory");
+  std::unique_ptr<SerialDevice> device, other;
+  ASSERT_TRUE(openTermiosDevice(slavePath, device).isOk());
+  const Status busy = openTermiosDevice(slavePath, other);
+  EXPECT_TRUE(busy.code() == Status::Code::busy && busy.message() == slavePath + ": Device or resource busy" && !other);
+  EXPECT_EQ(openTermiosDevice("/dev/null", other).message(), "/dev/null: Inappropriate ioctl for device");
+  const Status missing = ConfiguredPortOpener(parsePortsConfig("COM1=/dev/zv-none"), counter, "").open("COM1:", other);
+  EXPECT_TRUE(missing.isNotFound() && missing.message() == "/dev/zv-none: No such file or directory" && !other);
   device.reset();
-  device = openTermiosDevice(slavePath, error);  // closing gave the tty back
+  const Status reopened = openTermiosDevice(slavePath, device);  // closing gave the tty back
   PortState original, changed, back;
-  ASSERT_TRUE(device && device->getState(original)) << error;
+  ASSERT_TRUE(device && device->getState(original)) << reopened.message();
   changed = original, changed.baudRate = 115200, changed.stopBits = StopBits::two, changed.outX = true;
   changed.rtsControl = LineControl::handshake, changed.outxDsrFlow = changed.nullStrip = changed.errorChar = true;
   EXPECT_TRUE(device->setState(changed) && device->getState(back) && back == changed);
