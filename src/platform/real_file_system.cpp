@@ -15,40 +15,11 @@
 #include <thread>
 #include <utility>
 
+#include "platform/posix_file.h"
+
 namespace zapvane {
 
 namespace {
-
-// Closes on every path out.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
-
-bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
 
 std::string directoryOf(const std::string& path) {
   std::string dir = std::filesystem::path(path).parent_path().string();
@@ -115,7 +86,7 @@ Status RealFileSystem::save(const std::string& path, const std::vector<uint8_t>&
     if (::fchmod(fd.get(), old.st_mode & 07777) != 0) return fail(errno, "cannot keep the mode of " + target);
     [[maybe_unused]] const int ignored = ::fchown(fd.get(), old.st_uid, old.st_gid);
   }
-  if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) return fail(errno, "cannot write " + target);
+  if (!writeAll(fd.get(), bytes.data(), bytes.size()) || ::fsync(fd.get()) != 0) return fail(errno, "cannot write " + target);
   if (::close(fd.release()) != 0) return fail(errno, "cannot write " + target);
   if (replace) {
     if (::rename(tmp.c_str(), target.c_str()) != 0) return fail(errno, "cannot replace " + target);

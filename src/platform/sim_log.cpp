@@ -12,41 +12,13 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/posix_file.h"
+
 namespace zapvane {
 
 namespace {
 
-// Closes on every path out; closing also lets go of a flock.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 std::string lockPathOf(const std::string& path) { return path + ".lock"; }
-
-bool writeAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
 
 bool readAt(int fd, uint64_t offset, size_t size, std::string& text) {
   text.resize(size);
@@ -83,7 +55,7 @@ void trim(const std::string& path, int logFd, uint64_t size, int64_t limitBytes,
   const size_t keptFrom = boundary == std::string::npos ? tail.size() : boundary + 2;
   const std::filesystem::path log(path);
   std::string tmp = (log.parent_path() / ("." + log.filename().string() + ".XXXXXX")).string();
-  Descriptor out(::mkostemp(tmp.data(), O_CLOEXEC));
+  FileDescriptor out(::mkostemp(tmp.data(), O_CLOEXEC));
   if (out.get() < 0) return;
   struct stat info {};
   if (::fstat(logFd, &info) == 0) ::fchmod(out.get(), info.st_mode & 07777);
@@ -103,12 +75,12 @@ void trim(const std::string& path, int logFd, uint64_t size, int64_t limitBytes,
 
 Status appendToSimLog(const std::string& path, const std::string& frameText, int64_t limitBytes) {
   const std::string what = "cannot record the frame in " + path;
-  Descriptor lock(::open(lockPathOf(path).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
+  FileDescriptor lock(::open(lockPathOf(path).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
   if (lock.get() < 0) return Status::fromErrno(errno, what);
   while (::flock(lock.get(), LOCK_EX) != 0) {
     if (errno != EINTR) return Status::fromErrno(errno, what);
   }
-  Descriptor log(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  FileDescriptor log(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
   if (log.get() < 0) return Status::fromErrno(errno, what);
   struct stat info {};
   if (::fstat(log.get(), &info) != 0) return Status::fromErrno(errno, what);
@@ -124,7 +96,7 @@ Status appendToSimLog(const std::string& path, const std::string& frameText, int
   }
   const uint64_t size = before + frameText.size();
   if (size > static_cast<uint64_t>(limitBytes)) {
-    Descriptor reading(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor reading(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (reading.get() >= 0) trim(path, reading.get(), size, limitBytes, lock.get());
   }
   return Status::ok();
@@ -136,12 +108,12 @@ Status readSimLog(const std::string& path, SimLogPosition& position, size_t maxB
   atEnd = true;
   // Without a lock file no trim has run; a folder the reader may not write
   // to is read without the lock.
-  Descriptor lock(::open(lockPathOf(path).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  FileDescriptor lock(::open(lockPathOf(path).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
   if (lock.get() >= 0) {
     while (::flock(lock.get(), LOCK_SH) != 0 && errno == EINTR) {
     }
   }
-  Descriptor log(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  FileDescriptor log(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (log.get() < 0) return errno == ENOENT ? Status::ok() : Status::fromErrno(errno, "cannot read " + path);
   struct stat info {};
   if (::fstat(log.get(), &info) != 0) return Status::fromErrno(errno, "cannot read " + path);
