@@ -31,4 +31,9 @@ void endAutoAdjustByTap(Remote& remote) {
   remote.autoAdjustActive = false;
 }
 
+void disarmAutoAdjust(Remote& remote) {
+  remote.autoAdjustActive = false;
+  remote.platform.idle().restoreIdleTimeouts();
+}
+
 }  // namespace zapvane
