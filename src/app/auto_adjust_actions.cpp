@@ -33,7 +33,8 @@ void endAutoAdjustByTap(Remote& remote) {
 
 void disarmAutoAdjust(Remote& remote) {
   remote.autoAdjustActive = false;
-  remote.platform.idle().restoreIdleTimeouts();
+  IdleTimeouts& idle = remote.platform.idle();
+  idle.restoreIdleTimeouts();
 }
 
 }  // namespace zapvane

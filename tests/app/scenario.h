@@ -364,10 +364,10 @@ inline Scenario::Scenario(Fail fail) : fail_(std::move(fail)) {
   };
   a["damage-name"] = [this](const Args& w) { remote().catalogue.userDevices.at(at(w.at(0))).name.fill(u'A'); };
   a["cut"] = [this](const Args& w) { result_ = utf8(cutToUnits(utf8ToUtf16(tail(w, 1)), at(w.at(0)))); };
-  a["hold"] = [this](const Args& w) {  // the capture at each of these points, until `release`
+  a["hold"] = [this](const Args& w) {  // the capture at each of these points, until `resume`
     for (const std::string& point : w) learnWindow.hold(point);
   };
-  a["release"] = [this](auto&) { learnWindow.release(); };
+  a["resume"] = [this](auto&) { learnWindow.release(); };
   a["handle-report"] = [this](auto&) { remote().handleLearnReport(LearnReport::learnDialog); };
   a["await"] = [this](const Args& w) {  // until a capture runs, has heard the remote, is held, or made n more polls
     const int64_t polls = rig.platform.clock.reads() + (w.at(0) == "polls" ? num(w.at(1)) : 0);
