@@ -31,4 +31,10 @@ void endAutoAdjustByTap(Remote& remote) {
   remote.autoAdjustActive = false;
 }
 
+void disarmAutoAdjust(Remote& remote) {
+  remote.autoAdjustActive = false;
+  IdleTimeouts& idle = remote.platform.idle();
+  idle.restoreIdleTimeouts();
+}
+
 }  // namespace zapvane

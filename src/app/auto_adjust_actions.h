@@ -25,4 +25,8 @@ void armAutoAdjust(Remote& remote, MessageSink& dialog);
 // REQUIRES: remote.autoAdjustActive and remote.pen.buttonHeld are set.
 void endAutoAdjustByTap(Remote& remote);
 
+// Ends auto adjust armed without a running worker: the idle time-outs come
+// back and nothing is stored.
+void disarmAutoAdjust(Remote& remote);
+
 }  // namespace zapvane

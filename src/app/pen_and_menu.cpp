@@ -48,6 +48,9 @@ bool Remote::selectionEmptyOutsideLearning() const {
 void Remote::penDown(uint16_t x, uint16_t y) {
   WindowServices& window = attached_;
   if (selectionEmptyOutsideLearning()) {
+    // Armed with nothing to send, auto adjust would never start, give up or
+    // let a command through: this tap disarms it, storing nothing.
+    if (autoAdjustActive) disarmAutoAdjust(*this);
     command(MenuCommand::selectDevices);
     return;
   }
@@ -68,6 +71,7 @@ void Remote::penDown(uint16_t x, uint16_t y) {
   if (learning.learningMode) {
     if (r == kHitPreviousDevice || r == kHitNextDevice) return;  // the device cannot change
     if (r >= 0) {
+      if (learnWorker.busy()) return;  // the last capture has not handed back yet
       // The highlight stays until the capture repaints.
       window.invertHotSpot(r);
       chooseLearnSlot(*this, r, shiftPage, pen.shiftCommand);
@@ -156,6 +160,11 @@ void Remote::command(MenuCommand id) {
       command(MenuCommand::learnDialog);
       break;
   }
+}
+
+void Remote::handleLearnReport(LearnReport report) {
+  command(report == LearnReport::nameCommand ? MenuCommand::nameCommand : MenuCommand::learnDialog);
+  learnWorker.reportHandled();
 }
 
 SkinView Remote::skinView() const {

@@ -24,7 +24,7 @@ Remote::Remote(Platform& platformServices, const DataFiles& dataFiles, std::ostr
       files(dataFiles),
       problems(err, std::move(program)),
       timer(platform.counter(), adjustments),
-      port(ports_, attached_, settings),
+      port(ports_, portMessages_, settings),
       worker({current, settings, pen, autoAdjustActive, port, timer, platform.sleeper(), platform.priority(),
               platform.beeper(), platform.idle(), attached_}),
       learnWorker({catalogue, current, settings, learning, port, timer, platform.priority(), platform.beeper(),
@@ -177,6 +177,13 @@ void Remote::AttachedWindow::sleepMilliseconds(int32_t milliseconds) {
 
 void Remote::AttachedWindow::destroyWindow() {
   if (WindowServices* window = window_.load()) window->destroyWindow();
+}
+
+void Remote::PortMessages::show(const Message& message) { showWithReason(message, {}); }
+
+void Remote::PortMessages::showWithReason(const Message& message, const std::string& reason) {
+  window_.showWithReason(message, reason);
+  window_.repaintNow();
 }
 
 void Remote::AttachedLearnReports::updateMenuStates() {

@@ -87,6 +87,20 @@ class Remote {
     std::atomic<LearnWindow*> reports_{nullptr};
   };
 
+  // The port's "Unable to open COMn:", from the window thread (learning) or
+  // a transmit worker: after the box the button the tap drew pressed is
+  // drawn released, as the pen-up the box swallowed would have (in learning
+  // mode no pen-up repaints at all).
+  class PortMessages final : public MessageSink {
+   public:
+    explicit PortMessages(AttachedWindow& window) : window_(window) {}
+    void show(const Message& message) override;
+    void showWithReason(const Message& message, const std::string& reason) override;
+
+   private:
+    AttachedWindow& window_;
+  };
+
   // Opens ports through the platform as ports.conf says.
   class ConfiguredPorts final : public PortOpener {
    public:
@@ -101,6 +115,7 @@ class Remote {
   std::ostream& err_;
   AttachedWindow attached_{err_};
   AttachedLearnReports learnReports_;
+  PortMessages portMessages_{attached_};
   ConfiguredPorts ports_{*this};
 
  public:
@@ -135,6 +150,10 @@ class Remote {
   void penDown(uint16_t x, uint16_t y);
   void penUp();
   void command(MenuCommand id);
+  // A capture's report, on the window thread: its command (the Learn
+  // function dialog, or Command properties first), after which the capture
+  // needs nothing more of the window and the next learning tap may start.
+  void handleLearnReport(LearnReport report);
   SkinView skinView() const;
   // Stops a running worker, closes the port, frees the learned signals and
   // pauses before the window goes.

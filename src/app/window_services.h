@@ -2,8 +2,9 @@
 // dialogs, message boxes, pauses and closing. The Qt window implements it;
 // tests put a recorder in its place and drive the logic without a display.
 //
-// Threads: window thread, except showMessage, which a worker may call (the
-// window then runs it on its own thread and returns when it is closed).
+// Threads: window thread, except show and repaintNow, which a worker may
+// call (the window then runs them on its own thread and returns when done;
+// a window shutting down returns at once, running nothing).
 #pragma once
 
 #include <cstdint>

@@ -83,10 +83,12 @@ CaptureEnd runLearnCapture(const LearnContext& context, std::atomic<bool>& waiti
 }
 
 bool LearnWorker::start() {
-  join();
+  if (busy()) return false;
+  join();  // the thread has handed back and needs the window no more
   if (!openForLearning(context_.port)) return false;
   waitingForSignal_ = true;
   abandoned_ = false;
+  handedBack_ = false;
   running_ = true;
   thread_ = std::thread([this] {
     const CaptureEnd end = runLearnCapture(context_, waitingForSignal_);
@@ -96,6 +98,7 @@ bool LearnWorker::start() {
       context_.window.repaintNow();
       context_.window.report(LearnReport::learnDialog);
     }
+    handedBack_ = true;
     running_ = false;
   });
   return true;

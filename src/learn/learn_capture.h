@@ -81,7 +81,7 @@ class LearnWorker {
   LearnWorker& operator=(const LearnWorker&) = delete;
 
   // The learning tap: opens the port and starts the capture. False when the
-  // port cannot be opened (the user may tap again).
+  // port cannot be opened (the user may tap again) or while busy().
   bool start();
   void join();
   // Stop learn while nothing has been heard yet: the capture ends, stores
@@ -89,6 +89,16 @@ class LearnWorker {
   // workflow shows its Learn function dialog again.
   void abandon();
   bool running() const { return running_; }
+  // True from the start until the capture has handed control back (its
+  // report handled) or ended unreported. Meanwhile a learning tap is refused
+  // as on a busy port: even with the port closed, during the repaint, the
+  // beep and the report, the capture still waits for the window, so a new
+  // start waiting for it would hold the window for good.
+  bool busy() const { return running_ && !handedBack_; }
+  // Called on the window thread once it has handled the capture's report,
+  // before the capture's thread resumes, so that the very next tap may start
+  // a capture. The capture's thread marks it too when the report returns.
+  void reportHandled() { handedBack_ = true; }
   // True from the start until the first character arrives: a capture that
   // hears nothing may be abandoned.
   bool waitingForSignal() const { return waitingForSignal_; }
@@ -99,6 +109,7 @@ class LearnWorker {
   std::atomic<bool> running_{false};
   std::atomic<bool> waitingForSignal_{false};
   std::atomic<bool> abandoned_{false};
+  std::atomic<bool> handedBack_{true};
 };
 
 }  // namespace zapvane

@@ -39,9 +39,15 @@ class RecordingThreadPriority final : public ThreadPriority {
 class CountingBeeper final : public Beeper {
  public:
   void playAsync() override { ++async; }
-  void playToEnd() override { ++toEnd; }
+  void playToEnd() override {
+    ++toEnd;
+    if (whilePlaying) whilePlaying();
+  }
   std::atomic<int> async{0};
   std::atomic<int> toEnd{0};
+  // Runs inside playToEnd, on the player's thread: a test holds a learn
+  // capture at its beep this way. Set before the worker starts.
+  std::function<void()> whilePlaying;
 };
 
 class VirtualPlatform final : public Platform {

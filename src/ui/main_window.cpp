@@ -50,13 +50,7 @@ MainWindow::MainWindow(Remote& remote) : remote_(remote), skin_(new SkinWidget(t
   remote_.attachWindow(this, &learnReports_);
 }
 
-void MainWindow::onWindowThread(const std::function<void()>& work) {
-  if (QThread::currentThread() == thread()) {
-    work();
-  } else {
-    QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
-  }
-}
+void MainWindow::onWindowThread(const std::function<void()>& work) { workerCalls_.run(work); }
 
 void MainWindow::LearnReports::updateMenuStates() {
   window_.onWindowThread([this] { window_.updateMenuStates(); });
@@ -67,12 +61,11 @@ void MainWindow::LearnReports::repaintNow() {
 }
 
 void MainWindow::LearnReports::report(LearnReport report) {
-  const MenuCommand command =
-      report == LearnReport::nameCommand ? MenuCommand::nameCommand : MenuCommand::learnDialog;
-  window_.onWindowThread([this, command] { window_.remote_.command(command); });
+  window_.onWindowThread([this, report] { window_.remote_.handleLearnReport(report); });
 }
 
 MainWindow::~MainWindow() {
+  workerCalls_.close();
   if (!shutDown_) remote_.shutdown();
   remote_.attachWindow(nullptr, nullptr);
 }
@@ -80,7 +73,12 @@ MainWindow::~MainWindow() {
 void MainWindow::buildMenus() {
   auto add = [this](QMenu* menu, const char* text, MenuCommand command) {
     QAction* action = menu->addAction(QString::fromUtf8(text));
-    connect(action, &QAction::triggered, this, [this, command] { remote_.command(command); });
+    connect(action, &QAction::triggered, this, [this, command] {
+      // Qt flips a check item before its command runs, which may refuse or
+      // ignore it: the mark shows the setting, never the click.
+      if (command == MenuCommand::sound) showSoundSetting();
+      remote_.command(command);
+    });
     actions_[command] = action;
     return action;
   };
@@ -122,11 +120,15 @@ void MainWindow::invertHotSpot(int32_t result) {
   skin_->invert(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
 }
 
-void MainWindow::repaintNow() { skin_->repaintNow(); }
+void MainWindow::repaintNow() {
+  onWindowThread([this] { skin_->repaintNow(); });
+}
+
+void MainWindow::showSoundSetting() { actions_[MenuCommand::sound]->setChecked(remote_.settings.soundOn == 1); }
 
 void MainWindow::updateMenuStates() {
   const bool learning = remote_.learning.learningMode;
-  actions_[MenuCommand::sound]->setChecked(remote_.settings.soundOn == 1);
+  showSoundSetting();
   actions_[MenuCommand::startLearn]->setEnabled(!learning);
   actions_[MenuCommand::stopLearn]->setEnabled(learning);
 }
@@ -156,6 +158,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
   if (!shutDown_) {
     shutDown_ = true;
+    workerCalls_.close();
     remote_.shutdown();
   }
   event->accept();

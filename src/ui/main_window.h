@@ -2,8 +2,10 @@
 // skin, the menus "Options", "Learn!" and "Info", message boxes and dialogs.
 // It draws and forwards; what a tap or a command does is the controller's.
 //
-// Threads: window thread. show() may be called from a worker: the message
-// box then runs on the window thread and the worker waits until it closes.
+// Threads: window thread. show() and repaintNow() may be called from a
+// worker: they then run on the window thread and the worker waits for them
+// (a message box until it closes). Once the window shuts down such calls
+// return unrun, so that waiting for a worker never hangs the window.
 #pragma once
 
 #include <QAction>
@@ -14,6 +16,7 @@
 #include "app/pen_and_menu.h"
 #include "app/remote.h"
 #include "ui/skin_widget.h"
+#include "ui/worker_calls.h"
 #include "app/window_services.h"
 
 namespace zapvane {
@@ -49,6 +52,7 @@ class MainWindow final : public QMainWindow, public WindowServices {
  private:
   void buildMenus();
   void showMessageBox(const Message& message);
+  void showSoundSetting();
 
   // A capture's reports, run on the window thread; the learn worker waits
   // for each, dialogs included.
@@ -65,6 +69,7 @@ class MainWindow final : public QMainWindow, public WindowServices {
   void onWindowThread(const std::function<void()>& work);
 
   Remote& remote_;
+  WorkerCalls workerCalls_{*this};
   LearnReports learnReports_{*this};
   SkinWidget* skin_;
   std::map<MenuCommand, QAction*> actions_;

@@ -186,6 +186,7 @@ inline Scenario::Scenario(Fail fail) : fail_(std::move(fail)) {
   twin_.codeTable = kTwinTable;
   twin_.labelCount = 1;
   remote().attachWindow(&window, &learnWindow);
+  rig.platform.beeps.whilePlaying = [this] { learnWindow.pause("beep"); };
 
   ZV_FIELD("index", remote().current.catalogueIndex);
   ZV_FIELD("pos", remote().current.selectionPos);
@@ -231,6 +232,8 @@ inline Scenario::Scenario(Fail fail) : fail_(std::move(fail)) {
     return out.substr(1);
   };
   c["reports"] = [this](auto&) { return learnWindow.take(); };
+  c["holding"] = [this](auto&) { return learnWindow.holding(); };
+  c["busy"] = [this](auto&) { return std::to_string(remote().learnWorker.busy()); };
   c["result"] = [this](auto&) { return result_; };
   c["idle"] = [&idle = rig.platform.idleTimeouts](auto&) {
     return joined(std::vector{idle.batterySeconds(), idle.externalSeconds()});
@@ -364,10 +367,16 @@ inline Scenario::Scenario(Fail fail) : fail_(std::move(fail)) {
   };
   a["damage-name"] = [this](const Args& w) { remote().catalogue.userDevices.at(at(w.at(0))).name.fill(u'A'); };
   a["cut"] = [this](const Args& w) { result_ = utf8(cutToUnits(utf8ToUtf16(tail(w, 1)), at(w.at(0)))); };
-  a["await"] = [this](const Args& w) {  // until a capture runs, has heard the remote, or made n more polls
+  a["hold"] = [this](const Args& w) {  // the capture at each of these points, until `resume`
+    for (const std::string& point : w) learnWindow.hold(point);
+  };
+  a["resume"] = [this](auto&) { learnWindow.release(); };
+  a["handle-report"] = [this](auto&) { remote().handleLearnReport(LearnReport::learnDialog); };
+  a["await"] = [this](const Args& w) {  // until a capture runs, has heard the remote, is held, or made n more polls
     const int64_t polls = rig.platform.clock.reads() + (w.at(0) == "polls" ? num(w.at(1)) : 0);
     while (!(w[0] == "capture"  ? remote().learning.captureRunning.load()
              : w[0] == "heard" ? !remote().learnWorker.waitingForSignal()
+             : w[0] == "hold"  ? !learnWindow.holding().empty()
                                : rig.platform.clock.reads() > polls)) {
       std::this_thread::yield();
     }

@@ -2,7 +2,10 @@
 // itself (clock, ports, priority, beep) is platform/virtual_platform.h.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,14 +63,52 @@ class RecordingWindow final : public WindowServices, public CallLog {
   std::vector<Message> shown;  // read once the workers are joined
 };
 
-// What a learn capture tells the window, from the learn worker's thread.
+// What a learn capture tells the window, from the learn worker's thread. A
+// test may hold the capture inside its calls ("menus", "repaint", "report",
+// or any point that calls pause) until release(); a hold gives way by itself
+// after a few seconds, logged as "gave-way", so a test that would wait for
+// the held capture fails instead of hanging.
 class RecordingLearnWindow final : public LearnWindow, public CallLog {
  public:
-  void updateMenuStates() override { add("menus"); }
-  void repaintNow() override { add("repaint"); }
+  void updateMenuStates() override {
+    add("menus");
+    pause("menus");
+  }
+  void repaintNow() override {
+    add("repaint");
+    pause("repaint");
+  }
   void report(LearnReport report) override {
     add(report == LearnReport::nameCommand ? "report(nameCommand)" : "report(learnDialog)");
+    pause("report");
   }
+  void pause(const std::string& point) {
+    std::unique_lock lock(mutex_);
+    if (holds_.erase(point) == 0) return;
+    holding_ = point;
+    if (released_.wait_for(lock, std::chrono::seconds(5), [&] { return holding_.empty(); })) return;
+    holding_.clear();
+    lock.unlock();
+    add("gave-way");
+  }
+  void hold(const std::string& point) {
+    std::lock_guard lock(mutex_);
+    holds_.insert(point);
+  }
+  std::string holding() {
+    std::lock_guard lock(mutex_);
+    return holding_;
+  }
+  void release() {
+    std::lock_guard lock(mutex_);
+    holding_.clear();
+    released_.notify_all();
+  }
+
+ private:
+  std::set<std::string> holds_;
+  std::string holding_;
+  std::condition_variable released_;
 };
 
 }  // namespace zapvane::testing

@@ -21,6 +21,7 @@
 #include <optional>
 
 #include "app/scenario.h"
+#include "support/watchdog.h"
 #include "ui/about_dialog.h"
 #include "ui/main_window.h"
 #include "ui/select_devices_dialog.h"
@@ -46,6 +47,7 @@ class WindowScenario final : public Scenario {
     (void)QTest::qWaitFor([this] { return !remote().learnWorker.running(); }, 5'000);
   }
   void feed(const std::string& line) override {
+    watchdog_.at(where);
     if (line.rfind("on ", 0) == 0) steps_.push_back({line.substr(3), {}});
     if (line.rfind("  ", 0) == 0 && !steps_.empty()) steps_.back().second.emplace_back(where, line.substr(2));
     if (line.rfind("on ", 0) != 0 && line.rfind("  ", 0) != 0) run(line);
@@ -98,6 +100,7 @@ class WindowScenario final : public Scenario {
       for (const auto& [from, line] : lines) {
         dialog_ = modal;
         where = from;
+        watchdog_.at(where);
         run(line);
       }
       if (modal != nullptr && modal->isVisible() && steps_.empty()) modal->done(QDialog::Rejected);
@@ -122,6 +125,8 @@ class WindowScenario final : public Scenario {
   std::deque<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> steps_;
   QElapsedTimer sinceStep_;
   QTimer closer_;  // closes what a failed step left open; the polls due go with it
+  // The longest line waits 25 s for its steps and the capture.
+  Watchdog watchdog_{std::chrono::seconds(40)};
 };
 
 inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
@@ -157,6 +162,13 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
   };
   a["update-menus"] = [this](auto&) { window_->updateMenuStates(); };
   a["close-window"] = [this](auto&) { result_ = std::to_string(window_->close()); };
+  a["destroy-window"] = [this](auto&) { window_.reset(); };
+  a["await"] = [this](const Args& w) {  // the window answering meanwhile: a capture runs, or is held
+    const bool reached = QTest::qWaitFor([&] {
+      return w.at(0) == "capture" ? remote().learning.captureRunning.load() : !learnWindow.holding().empty();
+    }, 10'000);
+    if (!reached) fail_(where + ": waited in vain for " + w[0]);
+  };
   a["await-worker"] = [this](auto&) {
     if (!QTest::qWaitFor([this] { return !remote().worker.running(); }, 15'000)) fail_(where + ": the worker runs on");
   };
