@@ -90,6 +90,9 @@ ChosenCommand chooseCommand(Remote& remote, const std::string& device, const std
 // A catalogue index or an exact device name, or an invalidArgument failure.
 int32_t resolveDevice(const DeviceCatalogue& catalogue, const std::string& device);
 std::string deviceName(const DeviceProfile& profile);
+// deviceName with each control character of a hand-edited file shown as
+// U+FFFD, so a listing keeps one line per device and the terminal obeys none.
+std::string printableDeviceName(const DeviceProfile& profile);
 // What a command does with the data files. A writer holds the data folder's
 // lock from before the load to its exit, so two commands never lose each
 // other's changes; a reader takes no lock and rewrites nothing.

@@ -10,7 +10,7 @@ int runDevices(Context& context, const std::vector<std::string>& args) {
   const DeviceCatalogue& catalogue = remote->catalogue;
   for (int32_t i = 0; i < catalogue.catalogueCount; ++i) {
     const DeviceProfile& p = *catalogue.entries[static_cast<size_t>(i)];
-    context.out << i << '\t' << deviceName(p) << '\t' << (p.learned() ? "user" : "builtin") << '\t'
+    context.out << i << '\t' << printableDeviceName(p) << '\t' << (p.learned() ? "user" : "builtin") << '\t'
                 << (p.skinType == kTvSkin ? "tv" : "vcr") << '\t' << p.commandCount << '\t' << p.labelCount
                 << '\n';
   }

@@ -105,7 +105,7 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
   DeviceProfile& device = core->catalogue.userDevices[static_cast<size_t>(user)];
   const int32_t command = parseNumber(parsed.positional[1], "command index");
   if (command < 0 || command >= device.commandCount) {
-    fail(Status::notFound("'" + deviceName(device) + "' has commands 0.." + std::to_string(device.commandCount - 1)));
+    fail(Status::notFound("'" + printableDeviceName(device) + "' has commands 0.." + std::to_string(device.commandCount - 1)));
   }
   core->current.device = &device;
   core->learning.editedUserDevice = user;
@@ -131,7 +131,7 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
   const LearnedSignal& signal = *device.learnedSlots[command];
   int pairs = 0;
   while (pairs < kSignalPairs && signal.mark(pairs) != kEndMark) ++pairs;
-  context.out << pairs << " pairs learned into command " << command << " of '" << deviceName(device) << "'\n";
+  context.out << pairs << " pairs learned into command " << command << " of '" << printableDeviceName(device) << "'\n";
   return kExitOk;
 }
 

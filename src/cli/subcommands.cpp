@@ -128,7 +128,7 @@ ChosenCommand chooseCommand(Remote& remote, const std::string& deviceText, const
   DeviceProfile& device = *remote.catalogue.entries[static_cast<size_t>(index)];
   remote.current.device = &device;
   remote.current.catalogueIndex = index;
-  const std::string name = deviceName(device);
+  const std::string name = printableDeviceName(device);
   if (command < 0 || command >= device.commandCount) {
     fail(Status::notFound("'" + name + "' has commands 0.." + std::to_string(device.commandCount - 1) + ", not " +
                        commandText));
@@ -148,18 +148,44 @@ int32_t parseNumber(const std::string& text, const std::string& what) {
   return value;
 }
 
+namespace {
+
+// The length in bytes of the control character (C0, DEL or C1) that starts
+// at text[i], or 0.
+size_t controlCharacterAt(const std::string& text, size_t i) {
+  const auto c = static_cast<unsigned char>(text[i]);
+  if (c < 0x20 || c == 0x7F) return 1;
+  // C1 controls (U+0080..U+009F) are 0xC2 0x80..0x9F in UTF-8.
+  const bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
+                  static_cast<unsigned char>(text[i + 1]) >= 0x80;
+  return c1 ? 2 : 0;
+}
+
+}  // namespace
+
 void refuseControlCharacters(const std::string& text, const std::string& what) {
   for (size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    // C1 controls (U+0080..U+009F) are 0xC2 0x80..0x9F in UTF-8.
-    const bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
-                    static_cast<unsigned char>(text[i + 1]) >= 0x80;
-    if (c < 0x20 || c == 0x7F || c1) fail(Status::invalidArgument(what + " cannot hold control characters"));
+    if (controlCharacterAt(text, i) != 0) fail(Status::invalidArgument(what + " cannot hold control characters"));
   }
 }
 
 std::string deviceName(const DeviceProfile& profile) {
   return utf16ToUtf8(profile.name.data(), profile.name.size());
+}
+
+std::string printableDeviceName(const DeviceProfile& profile) {
+  const std::string name = deviceName(profile);
+  std::string shown;
+  for (size_t i = 0; i < name.size();) {
+    const size_t control = controlCharacterAt(name, i);
+    if (control == 0) {
+      shown += name[i++];
+    } else {
+      shown += "\uFFFD";  // the replacement character
+      i += control;
+    }
+  }
+  return shown;
 }
 
 int32_t resolveDevice(const DeviceCatalogue& catalogue, const std::string& device) {

@@ -127,6 +127,16 @@ TEST_F(Cli, NamesAndLabelsWithControlCharactersAreRefused) {
   EXPECT_EQ(lines(cli({"devices"}).out), 40);
 }
 
+// A name a hand-edited file brings in is listed, its controls shown as U+FFFD.
+TEST_F(Cli, ControlCharactersOfAnEditedFileAreShownAsReplacements) {
+  auto world = std::make_unique<UserWorld>();
+  world->add(u"Line\nbreak\x1b[2J\x9b", kTvSkin);
+  ASSERT_TRUE(saveUserDevices(world->catalogue, disk(), dir / "remotes.usr").isOk());
+  const std::string listed = cli({"devices"}).out;
+  EXPECT_EQ(lines(listed), 39);
+  EXPECT_NE(listed.find("38\tLine\xef\xbf\xbd" "break\xef\xbf\xbd[2J\xef\xbf\xbd\tuser"), std::string::npos) << listed;
+}
+
 // A frame the log cannot take is no success: said on one line, exit 1.
 TEST_F(Cli, SendFailsWhenTheLogCannotRecordTheFrame) {
   std::filesystem::create_symlink("/dev/full", dir / "ir-sim.log");
