@@ -22,8 +22,9 @@ inline constexpr int64_t kLowResolutionHz = 20000;
 // core well within this, so the wait ends as exactly as a pure busy-wait.
 inline constexpr int64_t kSpinMarginNanoseconds = 2'000'000;
 // A burst is late when it starts more than this share of the interval
-// before it, and more than kLateFloorMicroseconds, after its deadline: a
-// receiver tolerates less in a space than in a mark, and no less than this.
+// before it, and more than kLateFloorMicroseconds, after its due moment:
+// about where receivers stop recognising a stretched space; below the floor
+// lies the jitter of the counter and the port themselves.
 inline constexpr int64_t kLatePercent = 15;
 inline constexpr int64_t kLateFloorMicroseconds = 100;
 

@@ -53,6 +53,8 @@ TransmitReport runTransmitWorker(const TransmitContext& context) {
     sendFrame(primitives, device, command);
     const bool disturbed = context.timer.frameDisturbed();
     context.timer.markStamp();
+    // Still time-critical: a sleeping thread spends none of the real-time
+    // budget, and wakes ahead of every normal thread for the spun end.
     context.timer.sleepThenWaitSince(device.frameGap, context.sleeper);
 
     context.priority.dropToNormal();
