@@ -89,6 +89,30 @@ void printFigures(const SampleSummary& s) {
   std::printf(" %9.3f %9.3f %9.3f %10.3f", s.min, s.p50, s.p99, s.max);
 }
 
+// Frames with a late burst (as the pulse timer judges them) per 1000 sent.
+std::string perThousand(int disturbed, int frames) {
+  return knownText(frames > 0 ? 1000.0 * disturbed / frames : -1.0, 1);
+}
+
+// Under a lateness row: the bare loop's figures of the same run, and each
+// lateness figure divided by its floor ("-" where the floor is not above 0).
+void printFloorRows(const SampleSummary& lateness, const std::vector<int64_t>& floorTicks, int64_t frequency,
+                    int indent) {
+  const SampleSummary f = summarize(floorTicks, frequency, kAimMicroseconds);
+  if (f.count == 0) return;
+  std::printf("%*s%-*s", indent, "", 20, "  floor (bare loop)");
+  printFigures(f);
+  std::printf(" %6zu\n", f.overAim);
+  std::printf("%*s%-*s", indent, "", 20, "  ratio to floor");
+  const double figures[][2] = {{lateness.min, f.min}, {lateness.p50, f.p50}, {lateness.p99, f.p99},
+                               {lateness.max, f.max}};
+  const int widths[] = {9, 9, 9, 10};
+  for (int i = 0; i < 4; ++i) {
+    std::printf(" %*s", widths[i], figures[i][1] > 0 ? knownText(figures[i][0] / figures[i][1], 2).c_str() : "-");
+  }
+  std::printf("\n");
+}
+
 void printFrameRow(const char* label, const FrameRunResult& run, int64_t frequency) {
   const SampleSummary s = summarize(run.latenessTicks, frequency, kAimMicroseconds);
   std::printf("%-12s %-10s %6s %5s %7d %8zu", label, fifoWord(run.realtimeFrames, run.frames),
@@ -98,7 +122,8 @@ void printFrameRow(const char* label, const FrameRunResult& run, int64_t frequen
     return;
   }
   printFigures(s);
-  std::printf(" %6zu\n", s.overAim);
+  std::printf(" %6zu %7s\n", s.overAim, perThousand(run.disturbedFrames, run.frames).c_str());
+  printFloorRows(s, run.floorTicks, frequency, 33);
 }
 
 void printPeriodRow(const char* label, const char* device, const std::string& command, const std::string& fifo,
@@ -116,7 +141,8 @@ void printPeriodRow(const char* label, const char* device, const std::string& co
 }
 
 void printHeldLatenessRow(const char* label, const char* device, const std::string& command, int frames,
-                          const std::vector<int64_t>& lateness, int64_t frequency) {
+                          const std::vector<int64_t>& lateness, int disturbed, const std::vector<int64_t>& floorTicks,
+                          int64_t frequency) {
   const SampleSummary s = summarize(lateness, frequency, kAimMicroseconds);
   std::printf("%-12s %-15s %3s %7d %8zu", label, device, command.c_str(), frames, s.count);
   if (s.count == 0) {
@@ -124,7 +150,8 @@ void printHeldLatenessRow(const char* label, const char* device, const std::stri
     return;
   }
   printFigures(s);
-  std::printf(" %6zu\n", s.overAim);
+  std::printf(" %6zu %7s\n", s.overAim, perThousand(disturbed, frames).c_str());
+  printFloorRows(s, floorTicks, frequency, 29);
 }
 
 void printOverrunRow(const char* label, const char* device, const std::string& command,
@@ -169,19 +196,23 @@ void printHeldTables(const std::vector<Condition>& conditions, int holdMilliseco
 
   std::printf("\nburst start lateness within the held frames (actual - the deadline of the worker's wait\n"
               "before it), microseconds\n");
-  std::printf("%-12s %-15s %3s %7s %8s %9s %9s %9s %10s %6s\n", "run", "device", "cmd", "frames", "bursts", "min",
-              "p50", "p99", "max", ">5us");
+  std::printf("%-12s %-15s %3s %7s %8s %9s %9s %9s %10s %6s %7s\n", "run", "device", "cmd", "frames", "bursts",
+              "min", "p50", "p99", "max", ">5us", "dist/1k");
   for (const Condition& condition : conditions) {
     std::vector<int64_t> pooled;
+    std::vector<int64_t> pooledFloor;
     int frames = 0;
+    int disturbed = 0;
     for (const HeldRow& row : condition.held) {
       const HeldButtonResult& r = row.result;
       printHeldLatenessRow(condition.label, row.target->deviceName, std::to_string(row.target->command), r.frames,
-                           r.latenessTicks, frequency);
+                           r.latenessTicks, r.disturbedFrames, r.floorTicks, frequency);
       pooled.insert(pooled.end(), r.latenessTicks.begin(), r.latenessTicks.end());
+      pooledFloor.insert(pooledFloor.end(), r.floorTicks.begin(), r.floorTicks.end());
       frames += r.frames;
+      disturbed += r.disturbedFrames;
     }
-    printHeldLatenessRow(condition.label, "all", "-", frames, pooled, frequency);
+    printHeldLatenessRow(condition.label, "all", "-", frames, pooled, disturbed, pooledFloor, frequency);
   }
 
   std::printf("\npause overrun (from the drop to normal priority after a frame's gap until time-critical\n"
@@ -324,10 +355,12 @@ int run(int argc, char** argv) {
   const int64_t frequency = MonotonicCounter().frequency();
   std::printf("burst start lateness (actual - ideal), microseconds; %zu device/command pairs, %u cores;\n"
               "others: CPU used by other processes during the run, in cores; steal: CPU time the\n"
-              "hypervisor took from the machine meanwhile, in ms (10 ms steps)\n",
+              "hypervisor took from the machine meanwhile, in ms (10 ms steps); dist/1k: frames with a\n"
+              "burst late past its allowance per 1000 sent; floor: the same waits by a bare busy-wait\n"
+              "loop right after, at the same priority and in the same rhythm\n",
               targets.size(), std::thread::hardware_concurrency());
-  std::printf("%-12s %-10s %6s %5s %7s %8s %9s %9s %9s %10s %6s\n", "run", "SCHED_FIFO", "others", "steal", "frames",
-              "bursts", "min", "p50", "p99", "max", ">5us");
+  std::printf("%-12s %-10s %6s %5s %7s %8s %9s %9s %9s %10s %6s %7s\n", "run", "SCHED_FIFO", "others", "steal",
+              "frames", "bursts", "min", "p50", "p99", "max", ">5us", "dist/1k");
   for (const Condition& condition : conditions) printFrameRow(condition.label, condition.frames, frequency);
   printHeldTables(conditions, options->holdMilliseconds, frequency);
   return 0;

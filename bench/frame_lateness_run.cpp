@@ -12,6 +12,7 @@
 #include "machine_load.h"
 #include "platform/sim_transmitter.h"
 #include "platform/thread_priority.h"
+#include "spin_floor.h"
 
 namespace zapvane::bench {
 
@@ -104,9 +105,11 @@ std::optional<FrameRunResult> timeFrames(Remote& remote, BenchPlatform& machine,
     const FrameTarget& target = targets[static_cast<size_t>(frame) % targets.size()];
     remote.current.device = target.device;
     recorder.beginFrame();
+    remote.timer.startFrame();
     if (machine.priority().raiseToTimeCritical()) ++result.realtimeFrames;
     sendFrame(recorder, *target.device, target.command);
     machine.priority().dropToNormal();
+    if (remote.timer.frameDisturbed()) ++result.disturbedFrames;
 
     const std::vector<Burst>& bursts = sim.pendingBursts();
     const std::vector<int64_t>& ideals = recorder.idealStarts();
@@ -127,6 +130,14 @@ std::optional<FrameRunResult> timeFrames(Remote& remote, BenchPlatform& machine,
   result.otherCores = otherCores(before, after);
   result.stolenMs = stolenMilliseconds(before, after);
   port.closePort();
+
+  FloorRhythm rhythm;
+  rhythm.pause = kPauseBetweenFrames;
+  for (const FrameTarget& target : targets) {
+    remote.current.device = target.device;
+    rhythm.frames.push_back(frameSteps(remote.timer, *target.device, target.command));
+  }
+  result.floorTicks = spinFloor(remote.timer.counter(), remote.timer, rhythm, frames);
   return result;
 }
 

@@ -30,6 +30,8 @@ struct FrameRunResult {
   double otherCores = -1;  // CPU that other processes used meanwhile, in cores; < 0 unknown
   double stolenMs = -1;    // CPU time the hypervisor took meanwhile; < 0 unknown
   std::vector<int64_t> latenessTicks;
+  int disturbedFrames = 0;           // frames the pulse timer found a late burst in
+  std::vector<int64_t> floorTicks;   // the same frames by a bare loop afterwards (spin_floor.h)
 };
 
 // The first `commandsPerDevice` existing commands of each named device;

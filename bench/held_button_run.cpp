@@ -15,6 +15,7 @@
 #include "platform/performance_counter.h"
 #include "platform/sim_transmitter.h"
 #include "platform/thread_priority.h"
+#include "spin_floor.h"
 #include "wait_deadlines.h"
 
 namespace zapvane::bench {
@@ -172,6 +173,13 @@ std::optional<HeldButtonResult> holdButton(const char* deviceName, int32_t comma
     result.pauseOverrunTicks.push_back(raised[k + 1] - drops[k] - pauseTicks);
   }
   result.latenessTicks = log.lateness();
+  result.disturbedFrames = worker.lastDisturbed();
+
+  FloorRhythm rhythm;
+  rhythm.frames.push_back(frameSteps(remote.timer, *device, command));
+  rhythm.gapTicks = remote.timer.waitTicks(device->frameGap);
+  rhythm.pause = std::chrono::milliseconds(ideal.pauseMilliseconds);
+  result.floorTicks = spinFloor(clock, remote.timer, rhythm, result.frames);
   return result;
 }
 

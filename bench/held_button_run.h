@@ -32,6 +32,8 @@ struct HeldButtonResult {
   // after a frame's gap until time-critical again after the pause, minus
   // the pause.
   std::vector<int64_t> pauseOverrunTicks;
+  int disturbedFrames = 0;          // frames the worker found a late burst in
+  std::vector<int64_t> floorTicks;  // the same repetitions by a bare loop afterwards (spin_floor.h)
 };
 
 // Holds `command` of the built-in device named `deviceName` for `hold`, on a

@@ -14,7 +14,7 @@ DeadlineCatchingCounter::DeadlineCatchingCounter(PerformanceCounter& inner) : in
   waits_.reserve(kWaitsReserved);
 }
 
-void DeadlineCatchingCounter::spinUntil(int64_t target) {
+int64_t DeadlineCatchingCounter::spinUntil(int64_t target) {
   // Written down before the spin: the deadline is fixed already, and this
   // way the bookkeeping never sits between a wait's end and its burst.
   if (waits_.size() < waits_.capacity()) {
@@ -22,7 +22,7 @@ void DeadlineCatchingCounter::spinUntil(int64_t target) {
   } else {
     ++lostWaits_;
   }
-  inner_.spinUntil(target);
+  return inner_.spinUntil(target);
 }
 
 bool DeadlineCatchingCounter::takeFrame(const std::vector<Burst>& bursts, std::vector<int64_t>& lateness) {

@@ -24,7 +24,7 @@ class DeadlineCatchingCounter final : public PerformanceCounter {
 
   int64_t frequency() const override { return inner_.frequency(); }
   int64_t now() override { return inner_.now(); }
-  void spinUntil(int64_t target) override;
+  int64_t spinUntil(int64_t target) override;
 
   // The transmitter whose bursts the waits are counted against; the
   // transmitter's own waits go to another counter and are not caught.

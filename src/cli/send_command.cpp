@@ -37,15 +37,24 @@ int runSend(Context& context, const std::vector<std::string>& args) {
   // pause after the pen comes up.
   remote->pen.shiftPage = false;
   remote->pen.pressedButton = chosen.command;
-  remote->worker.start();
-  // A tap lifts the pen at once: a sleep of 0 may still give the processor
-  // away for longer than a frame and its pause, and the worker would repeat.
-  if (holdMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
-  remote->pen.buttonHeld = false;
+  // A tap (no hold) is decided before the worker starts, so a busy machine
+  // that keeps this thread waiting cannot turn it into a held button.
+  if (holdMs > 0) {
+    remote->worker.start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+    remote->pen.buttonHeld = false;
+  } else {
+    remote->worker.tap();
+  }
   remote->worker.join();
   if (!remote->worker.lastOpened()) return kExitFailed;
   const Status recorded = remote->port.recordingFailure();
   if (!recorded.isOk()) fail(recorded);
+  if (const int32_t disturbed = remote->worker.lastDisturbed(); disturbed > 0) {
+    context.err << "zapvane-cli: " << disturbed << (disturbed == 1 ? " frame" : " frames")
+                << " disturbed by the system (a burst started late), " << remote->worker.lastResent()
+                << " sent again\n";
+  }
   return kExitOk;
 }
 

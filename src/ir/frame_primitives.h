@@ -24,7 +24,10 @@ class PortPrimitives final : public FramePrimitives {
   PortPrimitives(PulseTimer& timer, IrPort& port) : timer_(timer), port_(port) {}
 
   void markStamp() override { timer_.markStamp(); }
-  void writeBurst(int32_t bytes) override { port_.writeBurst(bytes); }
+  void writeBurst(int32_t bytes) override {
+    port_.writeBurst(bytes);
+    timer_.noteBurst(bytes);
+  }
   void waitSince(int32_t microseconds) override { timer_.waitSince(microseconds); }
   int32_t markToBytes(int32_t microseconds) const override { return timer_.markToBytes(microseconds); }
 

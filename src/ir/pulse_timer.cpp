@@ -1,5 +1,8 @@
 #include "ir/pulse_timer.h"
 
+#include "platform/sim_transmitter.h"
+
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -62,7 +65,47 @@ float PulseTimer::microsecondsPerTick() const {
   return 1000000.0f / static_cast<float>(low32);
 }
 
-void PulseTimer::markStamp() { burstStart_ = counter_.now(); }
+void PulseTimer::markStamp() {
+  burstStart_ = counter_.now();
+  checkLateness(burstStart_);
+  lightEnd_ = burstStart_;
+}
+
+void PulseTimer::startFrame() {
+  interval_ = -1;
+  disturbed_ = false;
+}
+
+void PulseTimer::noteBurst(int32_t bytes) {
+  settlePendingWait();
+  lightEnd_ += std::max(0, bytes) * kByteNanoseconds * counterFrequency_ / 1'000'000'000;
+}
+
+void PulseTimer::settlePendingWait() {
+  // A burst or a wait straight after a wait without a stamp between (a wait
+  // before a burst, then the space after it): the first wait's end is when
+  // the next thing started, and the timeline goes on from its due moment.
+  if (interval_ < 0) return;
+  const int64_t due = due_;
+  checkLateness(waitEnded_);
+  lightEnd_ = due;
+}
+
+void PulseTimer::checkLateness(int64_t at) {
+  if (interval_ < 0) return;
+  const int64_t floor = std::max<int64_t>(1, counterFrequency_ * kLateFloorMicroseconds / 1'000'000);
+  const int64_t allowed = std::max(interval_ * kLatePercent / 100, floor);
+  if (at - due_ > allowed) disturbed_ = true;
+  interval_ = -1;
+}
+
+void PulseTimer::setDue(int32_t ticks, int64_t ended) {
+  // A burst whose light outlasts the wait target moves the due moment: the
+  // frames were tuned with such waits, which end when the write returns.
+  due_ = std::max(burstStart_ + static_cast<int64_t>(ticks), lightEnd_);
+  interval_ = due_ - burstStart_;
+  waitEnded_ = ended;
+}
 
 int32_t PulseTimer::waitTicks(int32_t microseconds) const {
   const int32_t adj = adjustments_.spaceAdjust();
@@ -72,12 +115,28 @@ int32_t PulseTimer::waitTicks(int32_t microseconds) const {
 }
 
 void PulseTimer::waitSince(int32_t microseconds) {
+  settlePendingWait();
   const int32_t ticks = waitTicks(microseconds);
   if (counterFrequency_ <= kLowResolutionHz) {
     waitByCountingReads(ticks);
+    // Counted reads end on time as far as a coarse counter can tell.
+    setDue(ticks, std::max(burstStart_ + static_cast<int64_t>(ticks), lightEnd_));
     return;
   }
-  counter_.spinUntil(burstStart_ + static_cast<int64_t>(ticks));
+  setDue(ticks, counter_.spinUntil(burstStart_ + static_cast<int64_t>(ticks)));
+}
+
+void PulseTimer::sleepThenWaitSince(int32_t microseconds, Sleeper& sleeper) {
+  const int64_t marginTicks = kSpinMarginNanoseconds * counterFrequency_ / 1'000'000'000;
+  const int32_t ticks = waitTicks(microseconds);
+  if (counterFrequency_ > kLowResolutionHz && ticks > marginTicks) {
+    const int64_t sleepTicks = burstStart_ + ticks - marginTicks - counter_.now();
+    if (sleepTicks > 0) {
+      sleeper.sleepNanoseconds(sleepTicks / counterFrequency_ * 1'000'000'000 +
+                               sleepTicks % counterFrequency_ * 1'000'000'000 / counterFrequency_);
+    }
+  }
+  waitSince(microseconds);
 }
 
 void PulseTimer::waitByCountingReads(int32_t ticks) {

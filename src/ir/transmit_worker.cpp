@@ -23,11 +23,13 @@ void exhaustAutoAdjust(const TransmitContext& context) {
 
 }  // namespace
 
-bool runTransmitWorker(const TransmitContext& context) {
+TransmitReport runTransmitWorker(const TransmitContext& context) {
+  TransmitReport report;
   if (!context.port.openForSending()) {
     context.port.closePort();
-    return false;
+    return report;
   }
+  report.opened = true;
   if (context.settings.soundOn != 0) context.beeper.playAsync();
   context.priority.raiseToTimeCritical();
 
@@ -42,20 +44,35 @@ bool runTransmitWorker(const TransmitContext& context) {
   }
 
   PortPrimitives primitives(context.timer, context.port);
-  do {
+  bool wholeFrameSent = false;
+  for (;;) {
     // The window may switch devices between repetitions; each frame goes to
     // the device shown when it starts.
     DeviceProfile& device = *context.current.device.load();
+    context.timer.startFrame();
     sendFrame(primitives, device, command);
+    const bool disturbed = context.timer.frameDisturbed();
     context.timer.markStamp();
-    context.timer.waitSince(device.frameGap);
+    // Still time-critical: a sleeping thread spends none of the real-time
+    // budget, and wakes ahead of every normal thread for the spun end.
+    context.timer.sleepThenWaitSince(device.frameGap, context.sleeper);
 
     context.priority.dropToNormal();
     context.port.frameDone();
     context.sleeper.sleepMilliseconds(pauseAfterFrame(device, command));
-    if (!context.pen.buttonHeld) break;
-
-    if (context.autoAdjustActive) {
+    if (disturbed) {
+      ++report.disturbed;
+    } else {
+      wholeFrameSent = true;
+    }
+    bool resend = false;
+    if (!context.pen.buttonHeld) {
+      // The device may never have understood a press whose every frame was
+      // held up; a held one has had its next repetitions instead.
+      if (wholeFrameSent || report.resent == kMostResends) break;
+      resend = true;
+      ++report.resent;
+    } else if (context.autoAdjustActive) {
       const int64_t now = counter.now();
       if (static_cast<float>(now - stepStart) * context.timer.microsecondsPerTick() >
           static_cast<float>(kCandidateMicroseconds)) {
@@ -64,19 +81,27 @@ bool runTransmitWorker(const TransmitContext& context) {
       }
     }
     context.priority.raiseToTimeCritical();
-  } while (context.pen.buttonHeld);
+    if (!resend && !context.pen.buttonHeld) break;
+  }
 
   context.priority.dropToNormal();
   context.port.closePort();
-  return true;
+  return report;
 }
 
-void TransmitWorker::start() {
+void TransmitWorker::start() { launch(true); }
+
+void TransmitWorker::tap() { launch(false); }
+
+void TransmitWorker::launch(bool held) {
   join();
-  context_.pen.buttonHeld = true;
+  context_.pen.buttonHeld = held;
   transmitThread_ = true;
   thread_ = std::thread([this] {
-    lastOpened_ = runTransmitWorker(context_);
+    const TransmitReport report = runTransmitWorker(context_);
+    lastDisturbed_ = report.disturbed;
+    lastResent_ = report.resent;
+    lastOpened_ = report.opened;
     transmitThread_ = false;
   });
 }

@@ -15,11 +15,13 @@ class PerformanceCounter {
   virtual int64_t frequency() const = 0;
   // The counter now.
   virtual int64_t now() = 0;
-  // Busy-waits until now() >= target, reading at least once. A virtual
-  // counter jumps to the target instead of spinning.
-  virtual void spinUntil(int64_t target) {
-    while (now() < target) {
-    }
+  // Busy-waits until now() >= target, reading at least once, and returns
+  // the read that ended the wait: past the target when the thread was held
+  // up. A virtual counter jumps to the target instead of spinning.
+  virtual int64_t spinUntil(int64_t target) {
+    int64_t reached = now();
+    while (reached < target) reached = now();
+    return reached;
   }
 };
 

@@ -15,11 +15,16 @@ class Sleeper {
  public:
   virtual ~Sleeper() = default;
   virtual void sleepMilliseconds(int32_t milliseconds) = 0;
+  // A sleep inside a wait that a busy-wait finishes, so the thread gives its
+  // core back for the long part; a virtual sleeper moves the clock without
+  // calling afterSleep, which marks the pauses between repetitions only.
+  virtual void sleepNanoseconds(int64_t nanoseconds) = 0;
 };
 
 class RealSleeper final : public Sleeper {
  public:
   void sleepMilliseconds(int32_t milliseconds) override;
+  void sleepNanoseconds(int64_t nanoseconds) override;
 };
 
 class VirtualSleeper final : public Sleeper {
@@ -30,6 +35,7 @@ class VirtualSleeper final : public Sleeper {
   std::function<void(int64_t)> afterSleep;
 
   void sleepMilliseconds(int32_t milliseconds) override;
+  void sleepNanoseconds(int64_t nanoseconds) override;
 
  private:
   VirtualCounter& counter_;

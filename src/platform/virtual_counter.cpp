@@ -26,11 +26,21 @@ int64_t VirtualCounter::now() {
   return ticksAt(at);
 }
 
-void VirtualCounter::spinUntil(int64_t target) {
+int64_t VirtualCounter::spinUntil(int64_t target) {
   const int64_t reached = now();
-  if (reached >= target) return;
-  const int64_t at = nanosecondsAt(target);
-  if (at > nanoseconds_) nanoseconds_ = at;
+  if (reached >= target) return reached;
+  int64_t at = nanosecondsAt(target);
+  const int64_t holdUp = holdUpAt_;
+  if (holdUp >= 0 && holdUp > nanoseconds_ && holdUp <= at) {
+    holdUpAt_ = -1;
+    at += holdUpLate_;
+  }
+  const int64_t from = nanoseconds_;
+  if (at > from) {
+    nanoseconds_ = at;
+    spun_ += at - from;
+  }
+  return ticksAt(nanoseconds_);
 }
 
 }  // namespace zapvane

@@ -22,12 +22,22 @@ class VirtualCounter final : public PerformanceCounter {
 
   int64_t frequency() const override { return frequency_; }
   int64_t now() override;
-  void spinUntil(int64_t target) override;
+  int64_t spinUntil(int64_t target) override;
+
+  // Test hook: the first busy-wait that runs across virtual time
+  // `atNanoseconds` ends `lateNanoseconds` after its target, as when the
+  // scheduler takes the core away in the middle of a space.
+  void holdUpOnce(int64_t atNanoseconds, int64_t lateNanoseconds) {
+    holdUpLate_ = lateNanoseconds;
+    holdUpAt_ = atNanoseconds;
+  }
 
   // Virtual time since the counter was made.
   int64_t elapsedNanoseconds() const { return nanoseconds_; }
   void advanceNanoseconds(int64_t ns) { nanoseconds_ += ns; }
   int64_t reads() const { return reads_; }
+  // Virtual time spent in busy-waits: the core a real thread would have used.
+  int64_t spunNanoseconds() const { return spun_; }
 
   int64_t ticksAt(int64_t nanoseconds) const;
   // The first nanosecond at which the counter shows `ticks`.
@@ -38,6 +48,9 @@ class VirtualCounter final : public PerformanceCounter {
   const int64_t readCost_;
   std::atomic<int64_t> nanoseconds_{0};
   std::atomic<int64_t> reads_{0};
+  std::atomic<int64_t> spun_{0};
+  std::atomic<int64_t> holdUpAt_{-1};  // -1: no hold-up pending
+  std::atomic<int64_t> holdUpLate_{0};
 };
 
 }  // namespace zapvane

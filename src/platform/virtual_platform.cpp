@@ -26,6 +26,14 @@ void VirtualPlatform::ChosenSleeper::sleepMilliseconds(int32_t milliseconds) {
   }
 }
 
+void VirtualPlatform::ChosenSleeper::sleepNanoseconds(int64_t nanoseconds) {
+  if (platform_.realSleeps) {
+    real_.sleepNanoseconds(nanoseconds);
+  } else {
+    platform_.virtualSleeps.sleepNanoseconds(nanoseconds);
+  }
+}
+
 Status VirtualPlatform::openPort(const std::string& name, const PortsConfig& config, const std::string&,
                                  std::unique_ptr<SerialDevice>& device) {
   requestedPorts.push_back(name);

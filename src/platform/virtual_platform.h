@@ -102,6 +102,7 @@ class VirtualPlatform final : public Platform {
    public:
     explicit ChosenSleeper(VirtualPlatform& platform) : platform_(platform) {}
     void sleepMilliseconds(int32_t milliseconds) override;
+    void sleepNanoseconds(int64_t nanoseconds) override;
 
    private:
     VirtualPlatform& platform_;

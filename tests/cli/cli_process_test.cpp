@@ -64,9 +64,9 @@ TEST_F(CliProcess, LearnWaitsForTheFirstLightUntilItsTimeoutWithoutSpinning) {
 
 // Two send loops on a small log trimmed often, and a reader started first:
 // the reader prints every frame once, and every frame the log keeps is whole.
-// A tap on a loaded machine may light a second frame before the pen comes up
-// (see cli_test's SendLights...), so a few frames more than taps are allowed;
-// reading a kept half again would repeat a dozen at every trim.
+// A tap whose frame a loaded machine held up sends it again (see cli_test's
+// SendLights...), so a few frames more than taps are allowed; reading a kept
+// half again would repeat a dozen at every trim.
 TEST_F(CliProcess, ConcurrentSendersLoseAndRepeatNoFrameForAFollowingMonitor) {
   constexpr int kSends = 30;
   std::ofstream(dir / "ports.conf") << "SimLogLimit=16384\n";
@@ -93,7 +93,7 @@ TEST_F(CliProcess, ConcurrentSendersLoseAndRepeatNoFrameForAFollowingMonitor) {
     for (size_t at = 0; (at = text.find(start, at)) != std::string::npos; ++at) n += at == 0 || text[at - 1] == '\n';
     return n;
   };
-  constexpr int kSecondFrames = 3;
+  constexpr int kSecondFrames = 6;
   const int sony = count(followed, "13 pulses,"), jvc = count(followed, "18 pulses,");
   EXPECT_TRUE(sony >= 1 + kSends && jvc >= kSends && sony + jvc <= 1 + 2 * kSends + kSecondFrames)
       << sony << " SONY and " << jvc << " JVC frames:\n" << followed;

@@ -119,6 +119,44 @@ TEST_F(PortAndTimer, CountersAtTheEdges) {
             std::tuple(0.0f, 1.0f, 1.0f));
 }
 
+// A burst is late past 15 % of the interval before it and past 100 us. A
+// wait whose target falls inside a longer burst's light is due when the light
+// ends; a wait followed by a burst without a stamp between (a trailer) is
+// judged by when that wait ended. Only startFrame forgets a late burst.
+TEST_F(PortAndTimer, BurstLatePastItsAllowanceDisturbsTheFrame) {
+  const struct {
+    int32_t bytes, target;
+    int64_t lateNs;
+    bool stampNext, disturbed;
+  } cases[] = {
+      {0, 1000, 149'000, true, false}, {0, 1000, 151'000, true, true},   {0, 400, 99'000, true, false},
+      {0, 400, 101'000, true, true},   {10, 1000, 351'000, true, false}, {10, 1000, 352'000, true, true},
+      {0, 1000, 151'000, false, true}, {0, 1000, 149'000, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.bytes) + " bytes, wait " + std::to_string(c.target) + ", late " +
+                 std::to_string(c.lateNs));
+    VirtualCounter clock;
+    PulseTimer timer(clock, rig.remote.adjustments);
+    timer.calibrateTimer();
+    timer.startFrame();
+    timer.markStamp();
+    clock.advanceNanoseconds(int64_t{c.bytes} * kByteNanoseconds);  // the light, as the port spins it
+    timer.noteBurst(c.bytes);
+    if (!c.stampNext) clock.holdUpOnce(clock.elapsedNanoseconds() + 1, c.lateNs);  // inside the spin
+    timer.waitSince(c.target);
+    if (c.stampNext) {
+      clock.advanceNanoseconds(c.lateNs);  // held up between the wait and the next burst
+      timer.markStamp();
+    } else {
+      timer.noteBurst(1);
+    }
+    EXPECT_EQ(timer.frameDisturbed(), c.disturbed);
+    timer.startFrame();
+    EXPECT_FALSE(timer.frameDisturbed());
+  }
+}
+
 // Built-in devices share the settings' pair and ignore their own candidates
 // unless auto adjust runs; a user device brings its own pair from its next use.
 TEST_F(PortAndTimer, AdjustmentsInForceFollowTheDeviceAndAutoAdjust) {
