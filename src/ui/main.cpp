@@ -86,10 +86,10 @@ int main(int argc, char** argv) {
   using namespace zapvane;
   const DataFiles files = DataFiles::in(resolveDataDir(options.dataDir));
   RealPlatform platform;
-  QtBeeper beeper;
-  platform.useBeeper(beeper);
-  ScreenSaverInhibitor inhibitor;
-  platform.idle().inhibit = [&inhibitor](bool on) { inhibitor.set(on); };
+  // Sound and the session bus only for a window that runs: a start that
+  // merely raises the running window ends without touching either.
+  std::optional<QtBeeper> beeper;
+  std::optional<ScreenSaverInhibitor> inhibitor;
   Remote remote(platform, files, std::cerr);
 
   // The window holds its folder for its whole life: its state lives in
@@ -101,6 +101,9 @@ int main(int argc, char** argv) {
     locked = remote.lockDataFolder(Remote::Holder::window, kStartWaitSeconds);
   }
   if (!locked.isOk()) return refuseToStart(locked);
+  platform.useBeeper(beeper.emplace());
+  platform.idle().inhibit = [&inhibitor](bool on) { inhibitor->set(on); };
+  inhibitor.emplace();
   if (const Status started = remote.start(); !started.isOk()) return refuseToStart(started);
 
   MainWindow window(remote);
