@@ -13,14 +13,13 @@
 #include <regex>
 
 #include "catalogue/reference_data.h"
+#include "cli_in_folder.h"
 #include "storage/user_devices_file.h"
 #include "support/test_folder.h"
 #include "support/user_world.h"
 
 namespace zapvane::testing {
 namespace {
-
-struct CliRun { int code; std::string out, err; };
 
 int lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
@@ -40,16 +39,7 @@ std::vector<std::string> argsOf(std::string line, const std::string& dir) {
   return args;
 }
 
-class Cli : public ::testing::Test {
- protected:
-  CliRun cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    args.insert(args.begin(), "--data-dir=" + dir.path().string());
-    const int code = cli::runCli(args, out, err);
-    return {code, out.str(), err.str()};
-  }
-  TestFolder dir;
-};
+class Cli : public CliInFolder {};
 
 class CliSession : public Cli, public ::testing::WithParamInterface<const char*> {};
 

@@ -15,6 +15,7 @@
 #include "catalogue/reference_data.h"
 #include "catalogue/text.h"
 #include "cli/cli.h"
+#include "cli_in_folder.h"
 #include "storage/user_devices_file.h"
 #include "support/test_folder.h"
 #include "support/user_world.h"
@@ -22,19 +23,8 @@
 namespace zapvane::testing {
 namespace {
 
-struct Outcome {
-  int code;
-  std::string out, err;
-};
-
-class DataFolder : public ::testing::Test {
+class DataFolder : public CliInFolder {
  protected:
-  Outcome cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    args.insert(args.begin(), "--data-dir=" + dir.path().string());
-    const int code = cli::runCli(args, out, err);
-    return {code, out.str(), err.str()};
-  }
   // Holds the folder as a window (or a command) of another process would.
   void hold(const std::string& holder) { ASSERT_TRUE(disk().lockFile(dir / ".zapvane.lock", 0, holder, held).isOk()); }
   void releaseAfterAMoment() {
@@ -66,7 +56,6 @@ class DataFolder : public ::testing::Test {
     if (releaser.joinable()) releaser.join();
   }
 
-  TestFolder dir;
   std::unique_ptr<FileLock> held;
   std::thread releaser;
 };
@@ -77,7 +66,7 @@ TEST_F(DataFolder, AWindowsFolderRefusesEveryChangeAtOnceAndServesEveryReader) {
   for (const std::vector<std::string>& change : {std::vector<std::string>{"new-device", "Amp", "--skin", "vcr"},
                                                 {"label", "Hi-fi", "1", "Tape"}, {"selection", "3"},
                                                 {"learn", "Hi-fi", "2", "--from-pulses", ZAPVANE_TEST_DATA "/cli/one.pulses"}}) {
-    const Outcome refused = cli(change);
+    const CliRun refused = cli(change);
     EXPECT_EQ(refused.code, 1) << change[0];
     EXPECT_EQ(refused.out, "") << change[0];
     EXPECT_EQ(refused.err, "zapvane-cli " + change[0] + ": the data folder " + dir.path().string() +
@@ -99,7 +88,7 @@ TEST_F(DataFolder, WaitForTheWindowOnlyWhenAskedButForAnotherCommandAlways) {
   releaseAfterAMoment();
   EXPECT_EQ(cli({"new-device", "Tuner", "--skin", "tv"}).out, "39\n") << "commands take turns";
   for (const char* wait : {"-1", "x", "nan", "inf", "86401", "1e999", ""}) {
-    const Outcome bad = cli({"--wait", wait, "selection"});
+    const CliRun bad = cli({"--wait", wait, "selection"});
     EXPECT_TRUE(bad.code == 2 && bad.err.find("--wait takes seconds") != std::string::npos) << wait << bad.err;
   }
 }
