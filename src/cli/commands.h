@@ -27,6 +27,9 @@ struct Failure : std::runtime_error {
 [[noreturn]] inline void fail(Status status) { throw Failure(std::move(status)); }
 int exitCodeFor(const Status& status);
 
+// Port names are "COMn:" of a signed 16-bit n; past it the number would wrap.
+inline constexpr int32_t kMaxComPort = 32767;
+
 struct Context {
   std::string dataDir;
   std::ostream& out;
@@ -54,6 +57,8 @@ int runMonitor(Context& context, const std::vector<std::string>& args);
 int runNewDevice(Context& context, const std::vector<std::string>& args);
 int runLabel(Context& context, const std::vector<std::string>& args);
 int runLearn(Context& context, const std::vector<std::string>& args);
+int runSet(Context& context, const std::vector<std::string>& args);
+int runDeleteDevice(Context& context, const std::vector<std::string>& args);
 
 // --- shared helpers ----------------------------------------------------------
 

@@ -6,13 +6,6 @@
 
 namespace zapvane::cli {
 
-namespace {
-
-// Port names are "COMn:" of a signed 16-bit n; past it the number would wrap.
-constexpr int32_t kMaxComPort = 32767;
-
-}  // namespace
-
 int runSend(Context& context, const std::vector<std::string>& args) {
   const ParsedArgs parsed = parseArgs(args, {"--hold", "--port"}, 2, "<device> <command>");
   int32_t holdMs = 0;

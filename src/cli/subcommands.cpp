@@ -70,6 +70,16 @@ const std::vector<Subcommand>& subcommands() {
        "listens: the result is the same every time. Exit 1 when no light arrives\n"
        "within SECONDS (1..86400, default 10).\n",
        runLearn},
+      {"set", "set port|space-adjust|mark-adjust|sound VALUE",
+       "Changes one setting and saves the settings: port N (COM port N, 1..32767),\n"
+       "space-adjust N and mark-adjust N (-5..5, the pair in force for built-in\n"
+       "devices), sound on|off.\n",
+       runSet},
+      {"delete-device", "delete-device <device>",
+       "Deletes a user device. The user devices after it move down one catalogue\n"
+       "index; the selection drops the device and follows the others, and saves\n"
+       "before the user devices. Exit 2 for a built-in device.\n",
+       runDeleteDevice},
   };
   return table;
 }

@@ -43,7 +43,8 @@ class PulseTimer {
   // due, past the allowance, marks the frame disturbed.
   void markStamp();
   // A burst of `bytes` was written: its light (234.375 us a byte) may end
-  // after the next wait's target, which is then due when the light ends.
+  // after the next wait's target, which is then due when the light ends. A
+  // write that returns later than its light allows marks the frame disturbed.
   void noteBurst(int32_t bytes);
   // Forgets the deadlines before a frame: its first burst follows a sleep.
   void startFrame();
@@ -75,6 +76,8 @@ class PulseTimer {
   void waitByCountingReads(int32_t ticks);
   // Checks a moment against the pending wait's due moment, then forgets it.
   void checkLateness(int64_t at);
+  // How late past its due moment a burst may start after a wait of `interval` ticks.
+  int64_t allowanceAfter(int64_t interval) const;
   void settlePendingWait();
   void setDue(int32_t ticks, int64_t ended);
 
@@ -90,6 +93,9 @@ class PulseTimer {
   int64_t interval_ = -1;
   int64_t waitEnded_ = 0;
   int64_t lightEnd_ = 0;
+  // The wait before the burst last stamped (0: none), which sets how late
+  // its light may end.
+  int64_t intervalBefore_ = 0;
   bool disturbed_ = false;
 };
 

@@ -65,6 +65,7 @@ TEST_F(DataFolder, AWindowsFolderRefusesEveryChangeAtOnceAndServesEveryReader) {
   hold("window\n");
   for (const std::vector<std::string>& change : {std::vector<std::string>{"new-device", "Amp", "--skin", "vcr"},
                                                 {"label", "Hi-fi", "1", "Tape"}, {"selection", "3"},
+                                                {"set", "sound", "off"}, {"delete-device", "Hi-fi"},
                                                 {"learn", "Hi-fi", "2", "--from-pulses", ZAPVANE_TEST_DATA "/cli/one.pulses"}}) {
     const CliRun refused = cli(change);
     EXPECT_EQ(refused.code, 1) << change[0];
@@ -160,6 +161,48 @@ TEST_F(DataFolder, AFailedSaveIsAFailureAndChangesNoFile) {
   const auto leftovers = std::count_if(std::filesystem::directory_iterator(dir.path()), {},
                                        [](const auto& entry) { return entry.path().filename().string()[0] == '.'; });
   EXPECT_EQ(leftovers, 1) << "the folder's lock, no temporary";
+}
+
+// Deleting a user device moves the later ones down: the selection drops it and
+// follows the others, and the saved position stays on the device it showed.
+// When the user devices cannot be saved, both files stay as they were.
+TEST_F(DataFolder, DeletedDeviceLeavesADenseListThatTheSelectionFollows) {
+  for (const char* name : {"A", "B", "C"}) ASSERT_EQ(cli({"new-device", name, "--skin", "tv"}).code, 0);
+  ASSERT_EQ(cli({"learn", "C", "2", "--from-pulses", ZAPVANE_TEST_DATA "/cli/one.pulses"}).code, 0);
+  ASSERT_EQ(cli({"label", "C", "0", "Tape"}).code, 0);
+  ASSERT_EQ(cli({"selection", "39", "0", "40", "38", "39"}).code, 0);
+  ASSERT_EQ(cli({"set", "sound", "off"}).code, 0);
+  Bytes settings = readBytes(dir / "remotes.set");
+  settings[8] = 2;  // showing entry 2, device C
+  std::ofstream(dir / "remotes.set") << std::string(settings.begin(), settings.end());
+  const std::string light = cli({"pulses", "40", "2"}).out;
+  const Bytes users = readBytes(dir / "remotes.usr"), selection = readBytes(dir / "remotes.sel");
+  EXPECT_EQ(shell("trap '' XFSZ; ulimit -f 1; $CLI --data-dir . delete-device B 2>err"), 1);
+  EXPECT_TRUE(readBytes(dir / "remotes.usr") == users && readBytes(dir / "remotes.sel") == selection);
+
+  ASSERT_EQ(cli({"delete-device", "B"}).code, 0);
+  EXPECT_EQ(cli({"selection"}).out, "0\n39\n38\n");
+  EXPECT_NE(cli({"settings"}).out.find("savedSelectionPos=1\nsoundOn=0"), std::string::npos);
+  EXPECT_EQ(cli({"pulses", "39", "2"}).out, light);
+  const auto world = savedDevices();
+  ASSERT_EQ(world->catalogue.userCount, 2);
+  EXPECT_EQ(std::u16string(world->catalogue.userDevices[1].name.data()), u"C");
+  EXPECT_EQ(std::u16string(world->catalogue.userDevices[1].labelTable[0]), u"Tape");
+  for (const char* device : {"SONY - TV", "B", "0"}) EXPECT_EQ(cli({"delete-device", device}).code, 2) << device;
+}
+
+TEST_F(DataFolder, SetChangesOneFieldAndRefusesValuesOutsideItsRange) {
+  for (const auto& [name, value] : {std::pair{"port", "4"}, {"space-adjust", "-5"}, {"mark-adjust", "5"}, {"sound", "off"}}) {
+    ASSERT_EQ(cli({"set", name, value}).code, 0) << name;
+  }
+  const std::string expected = "port=3\nspaceAdjust=-5\nsavedSelectionPos=0\nsoundOn=0\nmarkAdjust=5\n";
+  EXPECT_EQ(cli({"settings"}).out, expected);
+  for (const auto& [name, value] : {std::pair{"port", "0"}, {"port", "32768"}, {"space-adjust", "6"}, {"mark-adjust", "-6"},
+                                    {"sound", "1"}, {"volume", "3"}}) {
+    const CliRun bad = cli({"set", name, value});
+    EXPECT_TRUE(bad.code == 2 && split(bad.err, '\n').size() == 1) << name << " " << value << ": " << bad.err;
+  }
+  EXPECT_EQ(cli({"settings"}).out, expected);
 }
 
 }  // namespace

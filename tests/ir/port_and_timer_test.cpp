@@ -155,6 +155,25 @@ TEST_F(PortAndTimer, BurstLatePastItsAllowanceDisturbsTheFrame) {
     timer.startFrame();
     EXPECT_FALSE(timer.frameDisturbed());
   }
+  // Held up between an on-time stamp and the write, which stamps its light
+  // itself: only the write's late return tells, judged by the wait before
+  // (1000 us here) or by the floor for a frame's first burst.
+  const struct {
+    int32_t waitBefore;
+    int64_t lateNs;
+    bool disturbed;
+  } heldBeforeWrite[] = {{1000, 149'000, false}, {1000, 151'000, true}, {0, 99'000, false}, {0, 101'000, true}};
+  for (const auto& c : heldBeforeWrite) {
+    VirtualCounter clock;
+    PulseTimer timer(clock, rig.remote.adjustments);
+    timer.calibrateTimer();
+    timer.startFrame();
+    if (c.waitBefore > 0) timer.markStamp(), timer.waitSince(c.waitBefore);
+    timer.markStamp();
+    clock.advanceNanoseconds(c.lateNs + 10 * kByteNanoseconds);
+    timer.noteBurst(10);
+    EXPECT_EQ(timer.frameDisturbed(), c.disturbed) << c.waitBefore << " " << c.lateNs;
+  }
 }
 
 // Built-in devices share the settings' pair and ignore their own candidates
