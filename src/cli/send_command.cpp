@@ -6,12 +6,26 @@
 
 namespace zapvane::cli {
 
+namespace {
+
+constexpr int32_t kMaxSendCount = 100'000;  // a held button's frames of several hours
+
+}  // namespace
+
 int runSend(Context& context, const std::vector<std::string>& args) {
-  const ParsedArgs parsed = parseArgs(args, {"--hold", "--port"}, 2, "<device> <command>");
+  const ParsedArgs parsed = parseArgs(args, {"--hold", "--port", "--count"}, 2, "<device> <command>");
   int32_t holdMs = 0;
   if (auto v = parsed.value("--hold")) {
     holdMs = parseNumber(*v, "--hold value");
     if (holdMs < 0) fail(Status::invalidArgument("--hold takes milliseconds, 0 or more"));
+  }
+  int32_t count = 0;
+  if (auto v = parsed.value("--count")) {
+    count = parseNumber(*v, "--count value");
+    if (count < 1 || count > kMaxSendCount) {
+      fail(Status::invalidArgument("--count takes frames from 1 to " + std::to_string(kMaxSendCount)));
+    }
+    if (parsed.value("--hold")) fail(Status::invalidArgument("--count and --hold cannot go together"));
   }
   std::optional<int32_t> comPort;
   if (auto v = parsed.value("--port")) {
@@ -32,7 +46,9 @@ int runSend(Context& context, const std::vector<std::string>& args) {
   remote->pen.pressedButton = chosen.command;
   // A tap (no hold) is decided before the worker starts, so a busy machine
   // that keeps this thread waiting cannot turn it into a held button.
-  if (holdMs > 0) {
+  if (count > 0) {
+    remote->worker.sendFrames(count);
+  } else if (holdMs > 0) {
     remote->worker.start();
     std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
     remote->pen.buttonHeld = false;

@@ -38,9 +38,10 @@ const std::vector<Subcommand>& subcommands() {
        "With indices: replaces the list with them, in the order given, and saves it.\n"
        "An index that is no catalogue entry exits 2 and writes nothing.\n",
        runSelection},
-      {"send", "send <device> <command> [--hold MS] [--port N]",
+      {"send", "send <device> <command> [--hold MS | --count N] [--port N]",
        "Sends the command as a tap held for MS milliseconds (default 0: exactly one\n"
-       "frame, its gap and its pause) through the port of the settings, or COM port N\n"
+       "frame, its gap and its pause), or held for exactly N frames (1..100000),\n"
+       "through the port of the settings, or COM port N\n"
        "(1-based, 1..32767), with the adjustments in force. The simulated port (COM1\n"
        "unless ports.conf says otherwise) appends the light to ir-sim.log in the data\n"
        "directory. Exit 1 when the port cannot be opened, the command is absent or\n"

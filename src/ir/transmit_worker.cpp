@@ -23,7 +23,7 @@ void exhaustAutoAdjust(const TransmitContext& context) {
 
 }  // namespace
 
-TransmitReport runTransmitWorker(const TransmitContext& context) {
+TransmitReport runTransmitWorker(const TransmitContext& context, int32_t frameLimit) {
   TransmitReport report;
   if (!context.port.openForSending()) {
     context.port.closePort();
@@ -45,6 +45,7 @@ TransmitReport runTransmitWorker(const TransmitContext& context) {
 
   PortPrimitives primitives(context.timer, context.port);
   bool wholeFrameSent = false;
+  int32_t framesSent = 0;
   for (;;) {
     // The window may switch devices between repetitions; each frame goes to
     // the device shown when it starts.
@@ -65,6 +66,7 @@ TransmitReport runTransmitWorker(const TransmitContext& context) {
     } else {
       wholeFrameSent = true;
     }
+    if (++framesSent == frameLimit) context.pen.buttonHeld = false;
     bool resend = false;
     if (!context.pen.buttonHeld) {
       // The device may never have understood a press whose every frame was
@@ -89,16 +91,18 @@ TransmitReport runTransmitWorker(const TransmitContext& context) {
   return report;
 }
 
-void TransmitWorker::start() { launch(true); }
+void TransmitWorker::start() { launch(true, 0); }
 
-void TransmitWorker::tap() { launch(false); }
+void TransmitWorker::tap() { launch(false, 0); }
 
-void TransmitWorker::launch(bool held) {
+void TransmitWorker::sendFrames(int32_t frames) { launch(true, frames); }
+
+void TransmitWorker::launch(bool held, int32_t frameLimit) {
   join();
   context_.pen.buttonHeld = held;
   transmitThread_ = true;
-  thread_ = std::thread([this] {
-    const TransmitReport report = runTransmitWorker(context_);
+  thread_ = std::thread([this, frameLimit] {
+    const TransmitReport report = runTransmitWorker(context_, frameLimit);
     lastDisturbed_ = report.disturbed;
     lastResent_ = report.resent;
     lastOpened_ = report.opened;

@@ -63,8 +63,9 @@ struct TransmitReport {
   int32_t resent = 0;
 };
 
-// One worker's whole run on the calling thread.
-TransmitReport runTransmitWorker(const TransmitContext& context);
+// One worker's whole run on the calling thread. With a frameLimit above 0
+// the pen comes up by itself once that many frames are sent.
+TransmitReport runTransmitWorker(const TransmitContext& context, int32_t frameLimit = 0);
 
 // Owns the worker thread. transmitThread tells whether one is running.
 class TransmitWorker {
@@ -81,6 +82,9 @@ class TransmitWorker {
   // the frames of one tap whenever its thread gets to run.
   // REQUIRES: no worker running.
   void tap();
+  // A press held for exactly `frames` frames (1 or more), each with the gap
+  // and pause a held button has. REQUIRES: no worker running.
+  void sendFrames(int32_t frames);
   // Waits for the running worker, if any, to end.
   void join();
   bool running() const { return transmitThread_; }
@@ -91,7 +95,7 @@ class TransmitWorker {
   int32_t lastResent() const { return lastResent_; }
 
  private:
-  void launch(bool held);
+  void launch(bool held, int32_t frameLimit);
 
   TransmitContext context_;
   std::thread thread_;

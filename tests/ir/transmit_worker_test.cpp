@@ -75,6 +75,21 @@ TEST_F(TransmitWorkerTest, ShortTapSendsOneFrameItsGapAndItsPause) {
             std::tuple(1, "RNN", false));
 }
 
+// A counted press is a held button that lets go by itself: the same frames
+// on the same timeline as a pen lifted after that many pauses.
+TEST_F(TransmitWorkerTest, CountedPressSendsThatManyFramesAsAHeldButton) {
+  const int64_t heldStart = rig.platform.clock.elapsedNanoseconds();
+  ASSERT_TRUE(press(1, 3));
+  const std::vector<std::vector<Burst>> held = rig.platform.frames;
+  const int64_t later = rig.platform.clock.elapsedNanoseconds() - heldStart;
+  rig.platform.frames.clear();
+  remote.pen.pressedButton = 1;
+  remote.worker.sendFrames(3);
+  remote.worker.join();
+  ASSERT_EQ(rig.platform.frames.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(rig.platform.frames[i][0].startTick - held[i][0].startTick, later) << i;
+}
+
 // Each frame starts one frame, its gap and its pause after the one before:
 // the gap is the device's, a learned one's scaled by its own space adjustment
 // (150 ms x 0.9); the pause the command's extra delay + 10 ms, or 80 ms. Any
