@@ -78,6 +78,9 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std
                      size_t positionalCount, const std::string& synopsis,
                      const std::vector<std::string>& flags = {});
 
+// For a listing that takes nothing but --json: whether it was given; any
+// other argument is an invalidArgument failure.
+bool jsonFlagAlone(const std::vector<std::string>& args);
 // A whole decimal int32, or an invalidArgument failure naming `what`.
 int32_t parseNumber(const std::string& text, const std::string& what);
 // An invalidArgument failure when `text` holds a control character (C0, DEL

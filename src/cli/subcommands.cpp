@@ -9,9 +9,11 @@ namespace zapvane::cli {
 
 const std::vector<Subcommand>& subcommands() {
   static const std::vector<Subcommand> table = {
-      {"devices", "devices",
+      {"devices", "devices [--json]",
        "One line per catalogue entry, in catalogue order:\n"
-       "  <index>\\t<name>\\t<builtin|user>\\t<tv|vcr>\\t<commandCount>\\t<labelCount>\n",
+       "  <index>\\t<name>\\t<builtin|user>\\t<tv|vcr>\\t<commandCount>\\t<labelCount>\n"
+       "With --json, one array of objects with the keys index, name, kind, skin,\n"
+       "commandCount and labelCount.\n",
        runDevices},
       {"frame", "frame <device> <command> [--space-adjust N] [--mark-adjust N]",
        "The steps of one frame in the order the encoder performs them, one per line:\n"
@@ -28,13 +30,15 @@ const std::vector<Subcommand>& subcommands() {
        "nearest microsecond; the last line is the space to the end of the frame.\n"
        "Arguments and exit codes as for 'frame'.\n",
        runPulses},
-      {"settings", "settings",
+      {"settings", "settings [--json]",
        "The settings record, one name=value line per field in file order:\n"
        "  port, spaceAdjust, savedSelectionPos, soundOn, markAdjust\n"
+       "With --json, one object with those keys.\n"
        "A missing settings file is created with the defaults first.\n",
        runSettings},
-      {"selection", "selection [INDEX...]",
-       "Without indices: the selection list, one catalogue index per line.\n"
+      {"selection", "selection [--json | INDEX...]",
+       "Without indices: the selection list, one catalogue index per line; with\n"
+       "--json, one array of catalogue indices.\n"
        "With indices: replaces the list with them, in the order given, and saves it.\n"
        "An index that is no catalogue entry exits 2 and writes nothing.\n",
        runSelection},
@@ -131,6 +135,13 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std
   }
   if (parsed.positional.size() != positionalCount) fail(Status::invalidArgument("needs " + synopsis));
   return parsed;
+}
+
+bool jsonFlagAlone(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (arg != "--json") fail(Status::invalidArgument("takes no arguments, got '" + arg + "'"));
+  }
+  return !args.empty();
 }
 
 ChosenCommand chooseCommand(Remote& remote, const std::string& deviceText, const std::string& commandText) {

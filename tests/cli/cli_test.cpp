@@ -2,6 +2,7 @@
 // (format in its README.txt) pin each subcommand's output, exit code and error
 // line; what hangs on the real clock or a capture, and the log reader, are here.
 #include "cli/cli.h"
+#include "cli/json_output.h"
 #include "cli/sim_log_reader.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +76,19 @@ TEST_P(CliSession, EachCommandGivesItsOutputExitCodeAndErrorLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sessions, CliSession,
-                         ::testing::Values("usage.txt", "catalogue.txt", "user_devices.txt", "frames.txt", "monitor.txt"));
+                         ::testing::Values("usage.txt", "catalogue.txt", "user_devices.txt", "frames.txt", "monitor.txt",
+                                           "json.txt"));
+
+// Whatever a hand-edited file holds, a name comes out as one valid JSON string.
+TEST(JsonOutput, EscapesControlsAndReplacesWhatIsNoUtf8) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a\"b\\c", "\"a\\\"b\\\\c\""},         {"tab\tnl\n\x7f", "\"tab\\u0009nl\\u000a\\u007f\""},
+      {"R\xc3\xa9 \xf0\x9f\x98\x80", "\"R\xc3\xa9 \xf0\x9f\x98\x80\""}, {"\xff\xc0\x80", "\"\\ufffd\\ufffd\\ufffd\""},
+      {"\xed\xa0\x80", "\"\\ufffd\\ufffd\\ufffd\""},     {"\xf4\x90\x80\x80x", "\"\\ufffd\\ufffd\\ufffd\\ufffdx\""},
+      {"\xe2\x82", "\"\\ufffd\\ufffd\""},
+  };
+  for (const auto& [text, json] : cases) EXPECT_EQ(cli::jsonString(text), json) << text;
+}
 
 // Each frame once its blank line has arrived; a log replaced by a new file
 // (it drops its older half so) or cut in place is read again from its start.
