@@ -1,10 +1,13 @@
-// zapvane: the window. Options: --data-dir DIR, --help, --version.
+// zapvane: the window. Options: --data-dir DIR, --help, --version, and Qt's
+// own (-platform, -style, ...), which QApplication takes out first.
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QMessageBox>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "app/remote.h"
 #include "app/version.h"
@@ -17,47 +20,63 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: zapvane [--data-dir DIR]\n"
-    "\n"
+constexpr const char* kDescription =
     "A universal infrared remote control. Tap a button of the skin to send the\n"
-    "command of the device shown for as long as the button is held.\n"
-    "\n"
-    "  --data-dir DIR  where settings, selection, user devices and ports.conf live\n"
-    "                  (default: $ZAPVANE_DATA_DIR, else $XDG_DATA_HOME/zapvane,\n"
-    "                  else ~/.local/share/zapvane)\n"
-    "  --help          this text\n"
-    "  --version       the version\n"
-    "\n"
-    "Without IR hardware, COM1 is a simulated transmitter that logs what it sends\n"
-    "to ir-sim.log in the data directory (see 'zapvane-cli monitor').\n";
+    "command of the device shown for as long as the button is held.";
+
+constexpr const char* kMore =
+    "\nQt's own options work as in every Qt program, e.g. -platform offscreen or\n"
+    "-style fusion. Without IR hardware, COM1 is a simulated transmitter that logs\n"
+    "what it sends to ir-sim.log in the data directory (see 'zapvane-cli monitor').\n";
+
+// Help and the version need no display: a request for them is answered
+// before the window system is touched.
+bool onlyAsksForText(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all" || arg == "--version" || arg == "-v") {
+      return true;
+    }
+  }
+  return false;
+}
 
 struct Options {
   std::optional<std::string> dataDir;
   int exitNow = -1;
 };
 
-Options parseOptions(int argc, char** argv) {
+Options parseOptions(const QCoreApplication& application) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QString::fromUtf8(kDescription));
+  const QCommandLineOption dataDir(QStringLiteral("data-dir"),
+                                   QStringLiteral("Where settings, selection, user devices and ports.conf live "
+                                                  "(default: $ZAPVANE_DATA_DIR, else $XDG_DATA_HOME/zapvane, "
+                                                  "else ~/.local/share/zapvane)."),
+                                   QStringLiteral("DIR"));
+  parser.addOption(dataDir);
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
   Options options;
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  for (size_t i = 0; i < args.size() && options.exitNow < 0; ++i) {
-    const std::string& arg = args[i];
-    zapvane::Status status = zapvane::Status::ok();
-    if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      options.exitNow = 0;
-    } else if (arg == "--version") {
-      std::cout << "zapvane " << zapvane::kVersion << "\n";
-      options.exitNow = 0;
-    } else if (zapvane::takeDataDirOption(args, i, options.dataDir, status)) {
-      if (!status.isOk()) {
-        std::cerr << "zapvane: " << status.message() << "\n";
-        options.exitNow = 2;
-      }
-    } else {
-      std::cerr << "zapvane: unknown argument " << arg << " (see --help)\n";
-      options.exitNow = 2;
-    }
+  const bool parsed = parser.parse(application.arguments());
+  if (parser.isSet(QStringLiteral("help-all"))) {
+    parser.process(application);  // prints Qt's options too, and exits
+  } else if (parser.isSet(help)) {
+    // The program's name, not the path it was started by.
+    QString text = parser.helpText();
+    text.replace(QStringLiteral("Usage: ") + application.arguments().first(), QStringLiteral("Usage: zapvane"));
+    std::cout << text.toStdString() << kMore;
+    options.exitNow = 0;
+  } else if (parser.isSet(version)) {
+    std::cout << "zapvane " << zapvane::kVersion << "\n";
+    options.exitNow = 0;
+  } else if (!parsed || !parser.positionalArguments().isEmpty()) {
+    const QString why = parsed ? QStringLiteral("unknown argument ") + parser.positionalArguments().first()
+                               : parser.errorText();
+    std::cerr << "zapvane: " << why.toStdString() << " (see --help)\n";
+    options.exitNow = 2;
+  } else if (parser.isSet(dataDir)) {
+    options.dataDir = parser.value(dataDir).toStdString();
   }
   return options;
 }
@@ -77,11 +96,16 @@ int refuseToStart(const zapvane::Status& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options options = parseOptions(argc, argv);
+  std::unique_ptr<QCoreApplication> application;
+  if (onlyAsksForText(argc, argv)) {
+    application = std::make_unique<QCoreApplication>(argc, argv);
+  } else {
+    application = std::make_unique<QApplication>(argc, argv);
+  }
+  QCoreApplication::setApplicationName(QStringLiteral("Zapvane"));
+  QCoreApplication::setApplicationVersion(QString::fromUtf8(zapvane::kVersion));
+  const Options options = parseOptions(*application);
   if (options.exitNow >= 0) return options.exitNow;
-
-  QApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Zapvane"));
 
   using namespace zapvane;
   const DataFiles files = DataFiles::in(resolveDataDir(options.dataDir));
