@@ -1,7 +1,6 @@
 #include "cli/cli.h"
 
 #include <cstdlib>
-#include <string_view>
 
 #include "app/version.h"
 #include "cli/commands.h"
@@ -31,29 +30,16 @@ void printUsage(std::ostream& out) {
          "Exit codes: 0 success, 1 the request cannot be carried out, 2 bad usage.\n";
 }
 
-// "--wait SECONDS" or "--wait=SECONDS" at args[i], as takeDataDirOption.
-bool takeWaitOption(const std::vector<std::string>& args, size_t& i, double& seconds, Status& status) {
-  static constexpr std::string_view kOption = "--wait";
+// --wait's seconds, or an invalidArgument failure.
+double waitSecondsFrom(const std::string& text) {
   constexpr double kLongestWait = 86400;
-  std::string text;
-  if (args[i] == kOption) {
-    if (i + 1 >= args.size()) {
-      status = Status::invalidArgument("--wait needs seconds");
-      return true;
-    }
-    text = args[++i];
-  } else if (args[i].rfind("--wait=", 0) == 0) {
-    text = args[i].substr(kOption.size() + 1);
-  } else {
-    return false;
-  }
   char* end = nullptr;
-  seconds = std::strtod(text.c_str(), &end);
+  const double seconds = std::strtod(text.c_str(), &end);
   // Written out so that "nan", "inf" and "1e999" are refused too.
   if (text.empty() || end != text.c_str() + text.size() || !(seconds >= 0 && seconds <= kLongestWait)) {
-    status = Status::invalidArgument("--wait takes seconds from 0 to 86400, not '" + text + "'");
+    fail(Status::invalidArgument("--wait takes seconds from 0 to 86400, not '" + text + "'"));
   }
-  return true;
+  return seconds;
 }
 
 }  // namespace
@@ -71,45 +57,33 @@ int exitCodeFor(const Status& status) {
 }
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::optional<std::string> dataDirOption;
+  ParsedArgs global;
   double waitSeconds = 0;
-  size_t i = 0;
-  for (; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--") {
-      ++i;
-      break;
-    }
-    if (arg == "--help" || arg == "-h") {
-      printUsage(out);
-      return kExitOk;
-    }
-    if (arg == "--version") {
-      out << "zapvane-cli " << kVersion << "\n";
-      return kExitOk;
-    }
-    Status status = Status::ok();
-    if (takeWaitOption(args, i, waitSeconds, status) || takeDataDirOption(args, i, dataDirOption, status)) {
-      if (!status.isOk()) {
-        err << "zapvane-cli: " << status.message() << "\n";
-        return exitCodeFor(status);
-      }
-    } else if (arg.rfind("-", 0) == 0) {
-      err << "zapvane-cli: unknown option " << arg << " (see --help)\n";
-      return kExitUsage;
-    } else {
-      break;
-    }
+  try {
+    global = scanOptions(args, {"--data-dir", "--wait"}, {"--help", "-h", "--version"}, true);
+    if (auto wait = global.value("--wait")) waitSeconds = waitSecondsFrom(*wait);
+  } catch (const Failure& failure) {
+    err << "zapvane-cli: " << failure.status.message() << " (see --help)\n";
+    return exitCodeFor(failure.status);
   }
-  if (i >= args.size()) {
+  if (global.flag("--help") || global.flag("-h")) {
+    printUsage(out);
+    return kExitOk;
+  }
+  if (global.flag("--version")) {
+    out << "zapvane-cli " << kVersion << "\n";
+    return kExitOk;
+  }
+  if (global.positional.empty()) {
     err << "zapvane-cli: no command given (see --help)\n";
     return kExitUsage;
   }
+  const std::optional<std::string> dataDirOption = global.value("--data-dir");
 
-  const std::string& name = args[i];
+  const std::string& name = global.positional.front();
   for (const Subcommand& sub : subcommands()) {
     if (name != sub.name) continue;
-    const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+    const std::vector<std::string> rest(global.positional.begin() + 1, global.positional.end());
     for (const std::string& arg : rest) {
       if (arg == "--") break;  // what follows is text, "--help" included
       if (arg == "--help" || arg == "-h") {

@@ -72,8 +72,15 @@ struct ParsedArgs {
   std::optional<std::string> value(const std::string& name) const;
   bool flag(const std::string& name) const;
 };
-// An invalidArgument failure for an option not in `valued` or `flags`, a missing value, or a
-// positional count other than `positionalCount` (described by `synopsis`).
+// The one option scanner of zapvane-cli, for its own options and each
+// command's. An invalidArgument failure for an option not in `valued` or
+// `flags`, or a missing value. With stopAtFirstPositional the first
+// positional argument and all after it are left as they are, in positional:
+// the command and its arguments.
+ParsedArgs scanOptions(const std::vector<std::string>& args, const std::vector<std::string>& valued,
+                       const std::vector<std::string>& flags, bool stopAtFirstPositional);
+// scanOptions, and an invalidArgument failure for a positional count other
+// than `positionalCount` (described by `synopsis`).
 ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valued,
                      size_t positionalCount, const std::string& synopsis,
                      const std::vector<std::string>& flags = {});

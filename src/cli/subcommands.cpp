@@ -90,8 +90,9 @@ const std::vector<Subcommand>& subcommands() {
 }
 
 std::optional<std::string> ParsedArgs::value(const std::string& name) const {
-  for (const auto& [option, v] : options) {
-    if (option == name) return v;
+  // The last one counts, as with every getopt program.
+  for (auto it = options.rbegin(); it != options.rend(); ++it) {
+    if (it->first == name) return it->second;
   }
   return std::nullopt;
 }
@@ -100,8 +101,8 @@ bool ParsedArgs::flag(const std::string& name) const {
   return std::find(flags.begin(), flags.end(), name) != flags.end();
 }
 
-ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valued,
-                     size_t positionalCount, const std::string& synopsis, const std::vector<std::string>& flags) {
+ParsedArgs scanOptions(const std::vector<std::string>& args, const std::vector<std::string>& valued,
+                       const std::vector<std::string>& flags, bool stopAtFirstPositional) {
   ParsedArgs parsed;
   const auto known = [](const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -116,6 +117,10 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std
     // "-1" is a number, not an option.
     const bool looksLikeOption = arg.size() > 1 && arg[0] == '-' && !std::isdigit(static_cast<unsigned char>(arg[1]));
     if (optionsEnded || !looksLikeOption) {
+      if (stopAtFirstPositional) {
+        parsed.positional.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+        return parsed;
+      }
       parsed.positional.push_back(arg);
       continue;
     }
@@ -133,6 +138,12 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std
       fail(Status::invalidArgument(name + " needs a value"));
     }
   }
+  return parsed;
+}
+
+ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std::string>& valued,
+                     size_t positionalCount, const std::string& synopsis, const std::vector<std::string>& flags) {
+  ParsedArgs parsed = scanOptions(args, valued, flags, false);
   if (parsed.positional.size() != positionalCount) fail(Status::invalidArgument("needs " + synopsis));
   return parsed;
 }

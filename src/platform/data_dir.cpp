@@ -23,25 +23,6 @@ std::string resolveDataDir(const std::optional<std::string>& option) {
   return ".zapvane";  // no home at all (a bare service account): the working directory
 }
 
-bool takeDataDirOption(const std::vector<std::string>& args, size_t& i, std::optional<std::string>& dir,
-                       Status& status) {
-  static constexpr std::string_view kOption = "--data-dir";
-  const std::string& arg = args[i];
-  if (arg == kOption) {
-    if (i + 1 >= args.size()) {
-      status = Status::invalidArgument("--data-dir needs a directory");
-      return true;
-    }
-    dir = args[++i];
-    return true;
-  }
-  if (arg.size() > kOption.size() && arg.compare(0, kOption.size() + 1, "--data-dir=") == 0) {
-    dir = arg.substr(kOption.size() + 1);
-    return true;
-  }
-  return false;
-}
-
 std::string dataFile(const std::string& dataDir, const std::string& name) {
   return (std::filesystem::path(dataDir) / name).string();
 }

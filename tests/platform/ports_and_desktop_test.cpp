@@ -34,14 +34,6 @@ TEST(DataDir, OptionThenEnvironmentThenXdgThenHome) {
   ::setenv("XDG_DATA_HOME", "/xdg", 1), chosen += " " + resolveDataDir(std::nullopt);
   ::setenv("ZAPVANE_DATA_DIR", "/env", 1), chosen += " " + resolveDataDir(std::string()) + " " + resolveDataDir("/o");
   EXPECT_EQ(chosen, "/home/u/.local/share/zapvane /xdg/zapvane /env /o");
-  const std::vector<std::string> args = {"--data-dir", "/a", "--data-dir=/b", "--data-dirt", "--data-dir"};
-  std::optional<std::string> dir;
-  Status status = Status::ok();
-  size_t i = 0;
-  EXPECT_TRUE(takeDataDirOption(args, i, dir, status) && i == 1 && dir == "/a");
-  EXPECT_TRUE(takeDataDirOption(args, ++i, dir, status) && i == 2 && dir == "/b");
-  EXPECT_TRUE(!takeDataDirOption(args, ++i, dir, status) && status.isOk());
-  EXPECT_TRUE(takeDataDirOption(args, ++i, dir, status) && !status.isOk());
 }
 
 TEST(IdleTimeouts, RaiseEngagesTheInhibitorAndRestoreGivesBackBothValues) {
