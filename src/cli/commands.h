@@ -15,6 +15,10 @@
 #include "app/remote.h"
 #include "platform/platform.h"
 
+namespace zapvane {
+class LightMatcher;
+}
+
 namespace zapvane::cli {
 
 // A subcommand that cannot go on throws its Status; runCli prints the
@@ -105,6 +109,10 @@ ChosenCommand chooseCommand(Remote& remote, const std::string& device, const std
 // A catalogue index or an exact device name, or an invalidArgument failure.
 int32_t resolveDevice(const DeviceCatalogue& catalogue, const std::string& device);
 std::string deviceName(const DeviceProfile& profile);
+// The verdict `monitor` prints for one frame of light: "13 pulses, 18.5 ms,
+// code 810: SONY - TV command 1", or "..., unknown".
+std::string describeFrame(const std::vector<int64_t>& durations, const LightMatcher& matcher,
+                          const DeviceCatalogue& catalogue);
 // deviceName with each control character of a hand-edited file shown as
 // U+FFFD, so a listing keeps one line per device and the terminal obeys none.
 std::string printableDeviceName(const DeviceProfile& profile);

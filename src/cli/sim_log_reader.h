@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,14 +21,23 @@ inline constexpr int64_t kMaxLoggedMicroseconds = 1'000'000'000'000;
 // one is no frame the simulator wrote and is skipped.
 inline constexpr size_t kSimLogReadBytes = 1 << 20;
 
+// One frame of the log: its mode2 durations in us, pulse first, and the time
+// of its comment line ("" in a log written without one).
+struct LoggedFrame {
+  std::vector<int64_t> durations;
+  std::string sentAt;
+};
+
 class SimLogReader {
  public:
-  explicit SimLogReader(std::string path) : path_(std::move(path)) {}
+  explicit SimLogReader(std::string path, SimLogPosition from = {}) : path_(std::move(path)), position_(from) {}
 
-  // Each frame as mode2 durations in us, pulse first. A missing log has none.
-  std::vector<std::vector<int64_t>> readNewFrames();
+  // The frames ended since the last call. A missing log has none.
+  std::vector<LoggedFrame> readNewFrames();
   // False when the last call stopped at its read limit with more to come.
   bool caughtUp() const { return caughtUp_; }
+  // Where a later reader goes on: after the last whole frame returned.
+  SimLogPosition resumePosition() const;
 
  private:
   std::string path_;
@@ -35,5 +45,12 @@ class SimLogReader {
   std::string pending_;  // text of a frame not yet ended by its blank line
   bool caughtUp_ = true;
 };
+
+// The position a monitor left in `path` (its own small file), so the next
+// one shows only what came after; the log's start when there is none or it
+// holds something else.
+SimLogPosition loadMonitorPosition(const std::string& path);
+// Saves it there; a failure only costs the next call its starting point.
+Status saveMonitorPosition(const std::string& path, const SimLogPosition& position);
 
 }  // namespace zapvane::cli

@@ -51,11 +51,13 @@ const std::vector<Subcommand>& subcommands() {
        "directory. Exit 1 when the port cannot be opened, the command is absent or\n"
        "the log cannot record a frame.\n",
        runSend},
-      {"monitor", "monitor [--follow]",
-       "Reads ir-sim.log and prints one line per frame: its number of pulses, its\n"
-       "length in ms, and where its marks and spaces match a built-in device's frame\n"
-       "within 25 %, the code in hex and every built-in device and command that sends\n"
-       "it; else 'unknown'. With --follow, waits for new frames like tail -f.\n",
+      {"monitor", "monitor [--follow] [--since-last] [--json]",
+       "Reads ir-sim.log and prints one line per frame: the time it was sent (UTC),\n"
+       "its number of pulses, its length in ms, and where its marks and spaces match\n"
+       "a built-in device's frame within 25 %, the code in hex and every built-in\n"
+       "device and command that sends it; else 'unknown'. With --follow, waits for\n"
+       "new frames like tail -f. With --since-last, only the frames after those the\n"
+       "previous monitor saw. With --json, one JSON object per frame and line.\n",
        runMonitor},
       {"new-device", "new-device <name> --skin tv|vcr",
        "Creates a user device (at most 30; names are cut to 48 characters), appends it\n"

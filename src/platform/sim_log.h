@@ -1,5 +1,6 @@
 // The simulated transmitter's log, ir-sim.log: mode2 text, one frame of
-// "pulse N" / "space N" lines after another, a blank line after each. Any
+// "pulse N" / "space N" lines after another, a blank line after each, each
+// frame after a comment line with the time it was sent ("# 2026-...Z"). Any
 // number of processes append to it while others follow it.
 //
 // Appends and trims hold an exclusive flock on "<log>.lock" beside it, so two

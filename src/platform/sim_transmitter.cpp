@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <ctime>
 #include <thread>
 
 namespace zapvane {
@@ -106,7 +108,8 @@ Status SimTransmitter::frameDone() {
   Status logged = Status::ok();
   if (!logPath_.empty()) {
     const auto durations = mode2Durations(bursts_, counter_.frequency(), 0);
-    logged = appendToSimLog(logPath_, mode2Text(durations) + "\n", logLimit_);
+    logged = appendToSimLog(logPath_, "# " + utcTimeStamp(std::chrono::system_clock::now()) + "\n" +
+                                          mode2Text(durations) + "\n", logLimit_);
   }
   bursts_.clear();
   return logged;
@@ -128,6 +131,18 @@ std::vector<int64_t> mode2Durations(const std::vector<Burst>& bursts, int64_t fr
     }
   }
   return durations;
+}
+
+std::string utcTimeStamp(std::chrono::system_clock::time_point when) {
+  const auto milliseconds =
+      std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
+  const std::time_t seconds = static_cast<std::time_t>(milliseconds / 1000);
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[64];
+  const size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+  std::snprintf(text + length, sizeof text - length, ".%03dZ", static_cast<int>(milliseconds % 1000));
+  return text;
 }
 
 std::string mode2Text(const std::vector<int64_t>& durations) {

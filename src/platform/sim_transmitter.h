@@ -9,6 +9,7 @@
 // Threads: one user at a time, the thread that holds the port.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -94,5 +95,9 @@ std::vector<int64_t> mode2Durations(const std::vector<Burst>& bursts, int64_t fr
 
 // "pulse N" / "space N" lines for mode2Durations.
 std::string mode2Text(const std::vector<int64_t>& durations);
+
+// "2026-12-08T00:41:41.123Z": when a frame was logged, in UTC to the
+// millisecond, on the comment line before it.
+std::string utcTimeStamp(std::chrono::system_clock::time_point when);
 
 }  // namespace zapvane

@@ -90,25 +90,36 @@ TEST(JsonOutput, EscapesControlsAndReplacesWhatIsNoUtf8) {
   for (const auto& [text, json] : cases) EXPECT_EQ(cli::jsonString(text), json) << text;
 }
 
-// Each frame once its blank line has arrived; a log replaced by a new file
-// (it drops its older half so) or cut in place is read again from its start.
+// Each frame once its blank line has arrived, with the time of its comment
+// line; a log replaced by a new file (it drops its older half so) or cut in
+// place is read again from its start; a reader made where another can resume
+// starts at the frame that one had not finished.
 TEST_F(Cli, LogReaderFollowsTheSimulatorsLogAsItGrowsIsCutAndIsReplaced) {
   using Frames = std::vector<std::vector<int64_t>>;
   const std::string path = dir / "ir-sim.log";
   cli::SimLogReader reader(path);
-  EXPECT_TRUE(reader.readNewFrames().empty());  // no log yet
-  std::ofstream(path, std::ios::app) << "pulse 2344\nspace 756\npulse 703\n\npulse 1";
-  EXPECT_EQ(reader.readNewFrames(), (Frames{{2344, 756, 703}}));
+  std::string times;
+  const auto read = [&times](cli::SimLogReader& from) {
+    Frames frames;
+    for (const cli::LoggedFrame& frame : from.readNewFrames()) frames.push_back(frame.durations), times += frame.sentAt + ";";
+    return frames;
+  };
+  EXPECT_TRUE(read(reader).empty());  // no log yet
+  std::ofstream(path, std::ios::app) << "# T1\npulse 2344\nspace 756\npulse 703\n\n# T2\npulse 1";
+  EXPECT_EQ(read(reader), (Frames{{2344, 756, 703}}));
+  cli::SimLogReader resumed(path, reader.resumePosition());
   std::ofstream(path, std::ios::app) << "172\n\npulse 2\n\n";
-  EXPECT_EQ(reader.readNewFrames(), (Frames{{1172}, {2}}));
-  EXPECT_TRUE(reader.readNewFrames().empty());
+  EXPECT_EQ(read(reader), (Frames{{1172}, {2}}));
+  EXPECT_EQ(read(resumed), (Frames{{1172}, {2}}));
+  EXPECT_EQ(times, "T1;T2;;T2;;");
+  EXPECT_TRUE(read(reader).empty());
   std::ofstream(path + ".new") << "pulse 2\n\npulse 4000\n\npulse 5000\n\npulse 6000\n\npulse 7\n\n";  // longer than read
   std::filesystem::rename(path + ".new", path);
-  EXPECT_EQ(reader.readNewFrames(), (Frames{{2}, {4000}, {5000}, {6000}, {7}}));
+  EXPECT_EQ(read(reader), (Frames{{2}, {4000}, {5000}, {6000}, {7}}));
   std::ofstream(path, std::ios::app) << "pulse 4\n\n";
-  EXPECT_EQ(reader.readNewFrames(), (Frames{{4}}));
+  EXPECT_EQ(read(reader), (Frames{{4}}));
   std::ofstream(path, std::ios::trunc) << "pulse 6\n\n";  // shorter than what was read
-  EXPECT_EQ(reader.readNewFrames(), (Frames{{6}}));
+  EXPECT_EQ(read(reader), (Frames{{6}}));
 }
 
 TEST_F(Cli, NoCommandIsOneLineOfBadUsage) {
@@ -191,20 +202,26 @@ TEST_F(Cli, LearningFromAPulseFileIsRepeatable) {
 
 // A send lights the simulated port in real time, where a busy machine may
 // stretch a space past recognition (and the tap then sends its frame again)
-// or start the worker late: each tap shows at least one frame, in order,
-// each frame its number of pulses and, unless stretched, the command sent,
-// never another. (Repetition is timed on a virtual clock.)
+// or start the worker late: each tap shows at least one frame, in order, with
+// the time it was sent, each frame its number of pulses and, unless
+// stretched, the command sent, never another. (Repetition is timed on a
+// virtual clock.) A monitor --since-last shows only what the last one did not.
 TEST_F(Cli, SendLightsAtLeastOneFramePerTapAndOnlyTheCommandSent) {
   ASSERT_EQ(cli({"send", "SONY - TV", "1"}).code, 0);
   ASSERT_EQ(cli({"send", "JVC - TV", "13"}).code, 0);
   ASSERT_EQ(cli({"send", "0", "1", "--hold", "250"}).code, 0);
   const Row monitor = split(cli({"monitor"}).out, '\n');
   ASSERT_GE(monitor.size(), 3u);
-  const std::regex sony(R"(13 pulses, \d+\.\d ms, (code 810: SONY - TV command 1|unknown))");
-  const std::regex jvc(R"(18 pulses, \d+\.\d ms, (code C084: JVC - TV command 0, JVC - TV command 13|unknown))");
+  const std::string sent = R"(20\d\d-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z )";
+  const std::regex sony(sent + R"(13 pulses, \d+\.\d ms, (code 810: SONY - TV command 1|unknown))");
+  const std::regex jvc(sent + R"(18 pulses, \d+\.\d ms, (code C084: JVC - TV command 0, JVC - TV command 13|unknown))");
   std::string taps;
   for (const std::string& line : monitor) taps += std::regex_match(line, sony) ? 's' : std::regex_match(line, jvc) ? 'j' : '?';
   EXPECT_TRUE(std::regex_match(taps, std::regex("s+j+s+"))) << taps << "\n" << cli({"monitor"}).out;
+  EXPECT_EQ(cli({"monitor", "--since-last"}).out, "");
+  ASSERT_EQ(cli({"send", "JVC - TV", "13"}).code, 0);
+  const Row since = split(cli({"monitor", "--since-last"}).out, '\n');
+  EXPECT_TRUE(!since.empty() && std::all_of(since.begin(), since.end(), [&](const auto& l) { return std::regex_match(l, jvc); }));
 }
 
 }  // namespace
