@@ -17,12 +17,12 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(ZAPVANE_BUILD_GUI)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 endif()
+# The first line of the package's description is the summary above.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Universal infrared remote control
- Zapvane turns a computer with an infrared port into a universal remote
- control: 38 built-in TVs, video recorders and hi-fi devices of eleven
- brands, up to 30 devices learned from their own remote controls, and a
- timing that adjusts to the port. The window shows a remote-control skin;
- zapvane-cli sends, learns and inspects commands from scripts. Without
- infrared hardware a simulated transmitter logs the light it would send.")
+    "Zapvane turns a computer with an infrared port into a universal remote
+control: 38 built-in TVs, video recorders and hi-fi devices of eleven
+brands, up to 30 devices learned from their own remote controls, and a
+timing that adjusts to the port. The window shows a remote-control skin;
+zapvane-cli sends, learns and inspects commands from scripts. Without
+infrared hardware a simulated transmitter logs the light it would send.")
 include(CPack)
