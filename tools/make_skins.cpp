@@ -1,6 +1,6 @@
 // Draws the program's own artwork: the three 240 x 270 skin pictures (TV,
-// VCR, shift page) as 8-bit BMPs sharing one palette, and the program icon
-// as PNGs at 16, 32, 48 and 64 pixels.
+// VCR, shift page) as 8-bit BMPs sharing one palette (the icon is
+// make_icon's).
 //   make_skins <resources-dir>
 //
 // Every button is drawn inside its hot spot's rectangle, taken from the same
@@ -12,7 +12,6 @@
 // the generator cannot change the pictures.
 #include <QFont>
 #include <QFontInfo>
-#include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -29,8 +28,12 @@
 #include <vector>
 
 #include "app/skin_layouts.h"
+#include "artwork_colours.h"
+#include "generator.h"
 
 namespace {
+
+using namespace artwork;
 
 using zapvane::HotSpot;
 using zapvane::SkinLayout;
@@ -39,32 +42,6 @@ constexpr int kPaletteSize = 240;  // shared by all three skins, well inside an 
 // Keeps each key off its rectangle's edge, and so off the neighbouring hot
 // spots, which are as little as 5 pixels away (or overlap, on the VCR cross).
 constexpr qreal kButtonMargin = 3.0;
-
-// One palette of design colours; the quantiser adds the antialiasing blends.
-const QColor kBackdrop{0x0b, 0x0c, 0x0f};
-const QColor kBodyTop{0x44, 0x49, 0x52};
-const QColor kBodyBottom{0x2a, 0x2e, 0x35};
-const QColor kBodyRim{0x6c, 0x74, 0x80};
-const QColor kBodyEdge{0x12, 0x14, 0x18};
-const QColor kGroove{0x1d, 0x20, 0x25};
-const QColor kGrooveLight{0x55, 0x5b, 0x65};
-const QColor kShadow{0x18, 0x1a, 0x1e};
-const QColor kWell{0x16, 0x18, 0x1c};  // bezel around the name box and label panels
-const QColor kLcd{0x0c, 0x1b, 0x13};
-const QColor kPanel{0x10, 0x16, 0x1e};
-const QColor kLegend{0xf4, 0xf6, 0xf8};
-const QColor kDarkLegend{0x1e, 0x21, 0x26};
-const QColor kRecordRed{0xff, 0x3d, 0x3d};
-const QColor kBrand{0x8c, 0x93, 0x9e};
-const QColor kIrWave{0x3c, 0xc8, 0xff};
-
-struct Face {
-  QColor top, bottom, rim, legend;
-};
-const Face kGreyFace{{0x6e, 0x75, 0x80}, {0x4a, 0x50, 0x59}, {0x94, 0x9c, 0xa8}, kLegend};
-const Face kSlateFace{{0x50, 0x70, 0x98}, {0x35, 0x4e, 0x6d}, {0x78, 0x98, 0xc0}, kLegend};
-const Face kRedFace{{0xdc, 0x44, 0x42}, {0x9e, 0x22, 0x28}, {0xf4, 0x80, 0x7c}, kLegend};
-const Face kAmberFace{{0xf4, 0xba, 0x4c}, {0xc8, 0x8a, 0x1e}, {0xff, 0xdc, 0x90}, kDarkLegend};
 
 enum class Shape { rounded, round, pill };
 
@@ -489,77 +466,23 @@ QImage toIndexed(const QImage& image, const QList<QRgb>& palette) {
   return indexed;
 }
 
-// ---- icon ----------------------------------------------------------------
-
-// A small remote, power key lit red, sending two infrared waves from its top
-// corner. Drawn on a 64-unit grid and scaled; strokes keep at least about a
-// pixel and a half so the 16 x 16 icon stays legible.
-QImage drawIcon(int size) {
-  QImage image(size, size, QImage::Format_ARGB32);
-  image.fill(Qt::transparent);
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
-  const qreal unit = size / 64.0;
-  p.scale(unit, unit);
-  const qreal minStroke = 1.4 / unit;
-
-  const QRectF remote(3, 21, 31, 42);
-  QPainterPath body;
-  body.addRoundedRect(remote, 6, 6);
-  p.fillPath(body, kBodyEdge);
-  const qreal rim = std::max(2.5, minStroke * 0.8);
-  QPainterPath face;
-  face.addRoundedRect(remote.adjusted(rim, rim, -rim, -rim), 4, 4);
-  QLinearGradient fill(remote.topLeft(), remote.bottomLeft());
-  fill.setColorAt(0, kGreyFace.rim);
-  fill.setColorAt(1, kGreyFace.bottom);
-  p.fillPath(face, fill);
-  QPainterPath power;
-  power.addEllipse(QPointF(18.5, 32), 6, 6);
-  p.fillPath(power, kRecordRed);
-  for (int row = 0; row < 2; ++row) {
-    for (int column = 0; column < 2; ++column) {
-      p.fillRect(QRectF(10 + column * 12, 43 + row * 10, 5, 5), kLegend);
-    }
-  }
-  const QPointF emitter(32, 27);
-  p.setPen(QPen(kIrWave, std::max(5.0, minStroke), Qt::SolidLine, Qt::RoundCap));
-  for (const qreal radius : {13.0, 24.5}) {
-    p.drawArc(QRectF(emitter.x() - radius, emitter.y() - radius, 2 * radius, 2 * radius), 12 * 16, 66 * 16);
-  }
-  return image;
-}
-
-bool save(const QImage& image, const QString& path) {
-  if (image.save(path)) return true;
-  std::fprintf(stderr, "make_skins: cannot write %s\n", qPrintable(path));
-  return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_skins <resources-dir>\n");
-    return 2;
-  }
-  // Another face would move every legend; better no pictures than different ones.
-  if (QFontInfo(legendFont(16)).family() != QStringLiteral("DejaVu Sans")) {
-    std::fprintf(stderr, "make_skins: the DejaVu Sans font is not installed\n");
-    return 1;
-  }
-  const QString dir = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
-  const std::vector<QImage> skins{drawTvSkin(), drawVcrSkin(), drawShiftSkin()};
-  const QList<QRgb> palette = buildPalette(skins);
-  const std::array<const char*, 3> names{"skin_tv.bmp", "skin_vcr.bmp", "skin_shift.bmp"};
-  bool ok = true;
-  for (size_t i = 0; i < skins.size(); ++i) {
-    ok = save(toIndexed(skins[i], palette), dir + QLatin1String(names[i])) && ok;
-  }
-  for (const int size : {16, 32, 48, 64}) {
-    ok = save(drawIcon(size), dir + QStringLiteral("icon_%1.png").arg(size)) && ok;
-  }
-  return ok ? 0 : 1;
+  return generator::run(argc, argv, "make_skins", [](const QString& dir) {
+    // Another face would move every legend; better no pictures than different ones.
+    if (QFontInfo(legendFont(16)).family() != QStringLiteral("DejaVu Sans")) {
+      std::fprintf(stderr, "make_skins: the DejaVu Sans font is not installed\n");
+      return false;
+    }
+    const std::vector<QImage> skins{drawTvSkin(), drawVcrSkin(), drawShiftSkin()};
+    const QList<QRgb> palette = buildPalette(skins);
+    const std::array<const char*, 3> names{"skin_tv.bmp", "skin_vcr.bmp", "skin_shift.bmp"};
+    bool ok = true;
+    for (size_t i = 0; i < skins.size(); ++i) {
+      const QString path = dir + QLatin1String(names[i]);
+      ok = generator::report(toIndexed(skins[i], palette).save(path), "make_skins", path) && ok;
+    }
+    return ok;
+  });
 }

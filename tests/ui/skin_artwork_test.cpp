@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -21,7 +22,7 @@ namespace {
 
 const std::map<std::string, const SkinLayout*> kSkins{
     {"skin_tv.bmp", &tvLayout}, {"skin_vcr.bmp", &vcrLayout}, {"skin_shift.bmp", &shiftLayout}};
-const std::string kIcons[] = {"icon_16.png", "icon_32.png", "icon_48.png", "icon_64.png"};
+const std::string kIcons[] = {"icon_16.png", "icon_32.png", "icon_48.png", "icon_64.png", "icon_128.png", "icon_256.png"};
 
 QImage load(const std::string& name, const std::string& dir = ZAPVANE_RESOURCES_DIR) {
   return QImage(QString::fromStdString(dir + "/" + name)).convertToFormat(QImage::Format_ARGB32);
@@ -90,11 +91,18 @@ TEST(SkinArtwork, TextFieldsArePlainAndDarkEnoughForTheirText) {
 
 // Drawing may round an antialiased edge differently on another processor,
 // so a few pixels may differ slightly; a moved or redrawn key may not. The
-// icon's artwork stands on a transparent ground.
+// icon's artwork stands on a transparent ground; its scalable form is text
+// and must match to the byte.
 TEST(SkinArtwork, IsWhatTheGeneratorDraws) {
   const testing::TestFolder folder;
   const std::filesystem::path& fresh = folder.path();
   ASSERT_EQ(std::system((std::string(ZAPVANE_MAKE_SKINS) + " " + fresh.string()).c_str()), 0);
+  ASSERT_EQ(std::system((std::string(ZAPVANE_MAKE_ICON) + " " + fresh.string()).c_str()), 0);
+  const auto text = [](const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  EXPECT_EQ(text(fresh / "zapvane.svg"), text(std::filesystem::path(ZAPVANE_RESOURCES_DIR) / "zapvane.svg"));
   std::vector<std::string> files(std::begin(kIcons), std::end(kIcons));
   for (const auto& skin : kSkins) files.push_back(skin.first);
   for (const std::string& file : files) {
