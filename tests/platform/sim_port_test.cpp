@@ -5,6 +5,9 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <regex>
+
 #include "platform/ports_config.h"
 #include "platform/pulse_file.h"
 #include "platform/sim_log.h"
@@ -29,7 +32,12 @@ TEST(SimTransmitter, LightLastsItsBytesTimeAndIsLoggedFrameByFrameWithinALimit) 
   clock.advanceNanoseconds(756'250), sim.write(zeros, 3);
   EXPECT_TRUE(sim.pendingBursts().size() == 2 && sim.pendingBursts()[0].startTick == 1000);
   sim.frameDone(), sim.frameDone();
-  EXPECT_EQ(readText(log), frame);
+  const std::string logged = readText(log);
+  EXPECT_TRUE(std::regex_match(logged.substr(0, logged.find('\n') + 1), std::regex(R"(# 20\d\d-\d\d-\d\dT[0-9:]{8}\.\d{3}Z\n)")))
+      << logged;
+  EXPECT_EQ(logged.substr(logged.find('\n') + 1), frame);
+  EXPECT_EQ(utcTimeStamp(std::chrono::system_clock::time_point(std::chrono::milliseconds(1'765'154'501'007))),
+            "2025-12-08T00:41:41.007Z");
   slowSim.write(zeros, 3);
   EXPECT_EQ(slow.elapsedNanoseconds(), 333'333'334);
   EXPECT_EQ(mode2Durations({{0, 10}, {3100, 3}}, 1'000'000, 4352), (std::vector<int64_t>{2344, 756, 703, 549}));
