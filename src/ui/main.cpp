@@ -101,6 +101,8 @@ int main(int argc, char** argv) {
     application = std::make_unique<QCoreApplication>(argc, argv);
   } else {
     application = std::make_unique<QApplication>(argc, argv);
+    // Lets a Wayland desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zapvane"));
   }
   QCoreApplication::setApplicationName(QStringLiteral("Zapvane"));
   QCoreApplication::setApplicationVersion(QString::fromUtf8(zapvane::kVersion));
