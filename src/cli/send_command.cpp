@@ -6,13 +6,6 @@
 
 namespace zapvane::cli {
 
-namespace {
-
-// Port names are "COMn:" of a signed 16-bit n; past it the number would wrap.
-constexpr int32_t kMaxComPort = 32767;
-
-}  // namespace
-
 int runSend(Context& context, const std::vector<std::string>& args) {
   const ParsedArgs parsed = parseArgs(args, {"--hold", "--port"}, 2, "<device> <command>");
   int32_t holdMs = 0;
@@ -21,12 +14,7 @@ int runSend(Context& context, const std::vector<std::string>& args) {
     if (holdMs < 0) fail(Status::invalidArgument("--hold takes milliseconds, 0 or more"));
   }
   std::optional<int32_t> comPort;
-  if (auto v = parsed.value("--port")) {
-    comPort = parseNumber(*v, "--port value");
-    if (*comPort < 1 || *comPort > kMaxComPort) {
-      fail(Status::invalidArgument("--port takes a COM port number from 1 to " + std::to_string(kMaxComPort)));
-    }
-  }
+  if (auto v = parsed.value("--port")) comPort = parseComPort(*v);
 
   RealPlatform platform("zapvane-cli");
   const auto remote = startRemote(platform, context, Access::read);
@@ -48,6 +36,7 @@ int runSend(Context& context, const std::vector<std::string>& args) {
   }
   remote->worker.join();
   if (!remote->worker.lastOpened()) return kExitFailed;
+  if (!remote->port.deviceFailure().isOk()) return kExitFailed;  // told with the port's message
   const Status recorded = remote->port.recordingFailure();
   if (!recorded.isOk()) fail(recorded);
   if (const int32_t disturbed = remote->worker.lastDisturbed(); disturbed > 0) {
