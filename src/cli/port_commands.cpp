@@ -120,11 +120,13 @@ std::unique_ptr<SampleSource> openReceiver(Platform& platform, const Remote& rem
     if (remote.portsConfig.simRemoteGapMs) signal.repeatPauseMicroseconds = int64_t{*remote.portsConfig.simRemoteGapMs} * 1000;
     return std::make_unique<SimRemoteSamples>(std::move(signal));
   }
+  if (!backend.empty() && lircPath(backend).empty()) {
+    fail(Status::ioError(name + " is a serial port; only the simulator and kernel IR devices receive here"));
+  }
   std::unique_ptr<SerialDevice> device;
   const Status opened = platform.openPort(name, remote.portsConfig, {}, device);
-  if (!opened.isOk() || !device) fail(Status::ioError("Unable to open " + name + " " + opened.message()));
-  LircDevice* kernel = device->kernelIr();
-  if (kernel == nullptr) fail(Status::ioError(name + " is a serial port; only the simulator and kernel IR devices receive here"));
+  LircDevice* kernel = device ? device->kernelIr() : nullptr;
+  if (!opened.isOk() || kernel == nullptr) fail(Status::ioError("Unable to open " + name + " " + opened.message()));
   const Status ready = kernel->prepareReceiving();
   if (!ready.isOk()) fail(Status::ioError("Unable to open " + name + " " + ready.message()));
   return std::make_unique<KernelSamples>(std::move(device));
