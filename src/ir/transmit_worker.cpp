@@ -61,8 +61,7 @@ TransmitReport runTransmitWorker(const TransmitContext& context) {
         context.port.reportDeviceFailure(sent);
         break;
       }
-      context.timer.markStamp();
-      context.timer.sleepUntil(context.timer.burstStart() + context.timer.waitTicks(device.frameGap), context.sleeper);
+      context.timer.sleepUntil(counter.now() + context.timer.waitTicks(device.frameGap), context.sleeper);
     } else {
       context.timer.startFrame();
       sendFrame(primitives, device, command);

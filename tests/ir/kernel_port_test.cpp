@@ -7,6 +7,7 @@
 #include <set>
 
 #include "app/user_device_actions.h"
+#include "ir/frame_light.h"
 #include "ir/light_matcher.h"
 #include "learn/sample_capture.h"
 #include "support/rig.h"
@@ -64,6 +65,13 @@ TEST_F(KernelPortTest, EveryPresentCommandWritesTheLightOfTheSerialPort) {
   }
   EXPECT_EQ(commands, 520);
   EXPECT_EQ(std::tuple(lirc.carrierHz(), lirc.dutyCycle()), std::tuple(38000u, 0u));
+}
+
+// A write ends on a pulse; a mark the burst buffer split is one pulse again.
+TEST(KernelPulses, TrailingSpaceDroppedSplitMarksJoined) {
+  EXPECT_EQ(kernelPulses({2400, 0, 1200, 600, 500, 300}), (std::vector<uint32_t>{3600, 600, 500}));
+  EXPECT_EQ(kernelPulses({35156, 0, 35156, 0, 700}), (std::vector<uint32_t>{71012}));
+  EXPECT_EQ(kernelPulses({}), std::vector<uint32_t>{});
 }
 
 // The same frames on the same beat; the kernel times the light, so the worker
