@@ -146,6 +146,20 @@ TEST_F(KernelPortTest, DeviceSettingsAndFailures) {
   }
 }
 
+// A learned signal longer than one write may hold goes in pieces split at
+// a space, the space kept between them on the timeline.
+TEST_F(KernelPortTest, ALongLearnedSignalGoesInPiecesSplitAtASpace) {
+  ASSERT_EQ(createUserDevice(remote, u"Slow", kTvSkin), CreateResult::created);
+  const int32_t words[] = {9000, 300000, 9000, 300000, 9000, 0, -1, -1};
+  std::copy(std::begin(words), std::end(words), remote.buffers.signalRows[0][0]->words.begin());
+  send(&remote.catalogue.userDevices[0], 0, kLircPort);
+  const auto sent = lirc.sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].durations, (std::vector<uint32_t>{8906, 299986, 8906}));
+  EXPECT_EQ(sent[1].durations, std::vector<uint32_t>{8906});
+  EXPECT_EQ(sent[1].startNanoseconds - sent[0].startNanoseconds, (8906 + 299986 + 8906 + 299986) * 1000);
+}
+
 // Every present command, learned on the kernel port from the light its own
 // send wrote and sent back from the user device, is recognised as itself.
 TEST_F(KernelPortTest, EveryCommandLearnedFromTheLoopbackSendsItsOwnCode) {
