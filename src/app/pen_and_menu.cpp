@@ -6,6 +6,7 @@
 #include "app/remote.h"
 #include "app/user_device_actions.h"
 #include "catalogue/user_device_buffers.h"
+#include "learn/sample_capture.h"
 
 namespace zapvane {
 
@@ -163,6 +164,7 @@ void Remote::command(MenuCommand id) {
 }
 
 void Remote::handleLearnReport(LearnReport report) {
+  if (learning.signalCut.exchange(false)) window().show(signalCutMessage());
   command(report == LearnReport::nameCommand ? MenuCommand::nameCommand : MenuCommand::learnDialog);
   learnWorker.reportHandled();
 }

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "app/remote.h"
+#include "ir/light_matcher.h"
 #include "platform/platform.h"
 
 namespace zapvane {
@@ -30,9 +31,6 @@ struct Failure : std::runtime_error {
 };
 [[noreturn]] inline void fail(Status status) { throw Failure(std::move(status)); }
 int exitCodeFor(const Status& status);
-
-// Port names are "COMn:" of a signed 16-bit n; past it the number would wrap.
-inline constexpr int32_t kMaxComPort = 32767;
 
 struct Context {
   std::string dataDir;
@@ -63,6 +61,8 @@ int runLabel(Context& context, const std::vector<std::string>& args);
 int runLearn(Context& context, const std::vector<std::string>& args);
 int runSet(Context& context, const std::vector<std::string>& args);
 int runDeleteDevice(Context& context, const std::vector<std::string>& args);
+int runPorts(Context& context, const std::vector<std::string>& args);
+int runReceive(Context& context, const std::vector<std::string>& args);
 
 // --- shared helpers ----------------------------------------------------------
 
@@ -94,6 +94,17 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std
 bool jsonFlagAlone(const std::vector<std::string>& args);
 // A whole decimal int32, or an invalidArgument failure naming `what`.
 int32_t parseNumber(const std::string& text, const std::string& what);
+// A --port value: a COM port number from 1 to kMaxComPort, or an
+// invalidArgument failure.
+inline constexpr int32_t kMaxComPort = 32767;  // "COMn:" of a signed 16-bit n
+int32_t parseComPort(const std::string& text);
+// --timeout: seconds from 1 to 86400, 10 when not given, or an
+// invalidArgument failure.
+int32_t parseTimeoutSeconds(const ParsedArgs& parsed);
+// The line `monitor` prints for a frame of light: its pulses, its length,
+// and the built-in commands it matches, or "unknown".
+std::string describeFrame(const std::vector<int64_t>& durations, const LightMatcher& matcher,
+                          const DeviceCatalogue& catalogue);
 // An invalidArgument failure when `text` holds a control character (C0, DEL
 // or C1): a name or label with a line break or an escape sequence would
 // break every listing and act on the terminal that shows it.

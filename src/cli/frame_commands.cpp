@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "ir/frame_encoder.h"
+#include "ir/frame_light.h"
 #include "ir/frame_recorder.h"
 #include "ir/ir_port.h"
 #include "platform/virtual_platform.h"
@@ -69,20 +70,11 @@ int runFrame(Context& context, const std::vector<std::string>& args) {
 int runPulses(Context& context, const std::vector<std::string>& args) {
   const FrameRequest request = parseFrameRequest(args);
   VirtualPlatform platform;
-  platform.everyPortSimulated = true;  // the light of the frame, whatever port is configured
   platform.realFiles = true;
   const auto remote = startRemote(platform, context, Access::read);
   const PreparedFrame frame = prepareFrame(*remote, request);
-  IrPort& port = remote->port;
-  if (!port.openForSending() || platform.opened == nullptr) {
-    port.closePort();
-    fail(Status::ioError("cannot open the simulated port"));
-  }
-  PortPrimitives primitives(remote->timer, port);
-  sendFrame(primitives, *frame.device, frame.command);
-  const auto durations = mode2Durations(platform.opened->pendingBursts(), platform.clock.frequency(), platform.clock.now());
-  context.out << mode2Text(durations);
-  port.closePort();
+  // The light of the frame, whatever port is configured.
+  context.out << mode2Text(composeFrameLight(*frame.device, frame.command, remote->adjustments).durations);
   return kExitOk;
 }
 

@@ -4,6 +4,7 @@
 #include "catalogue/text.h"
 #include "cli/commands.h"
 #include "app/user_device_actions.h"
+#include "learn/sample_capture.h"
 #include "platform/pulse_file.h"
 #include "platform/real_platform.h"
 #include "platform/virtual_platform.h"
@@ -15,8 +16,6 @@ namespace {
 
 constexpr int64_t kRemoteStartNanoseconds = 100'000'000;  // the remote is pressed 0.1 s after the port opens
 constexpr int64_t kVirtualPollNanoseconds = 20'000;
-constexpr int32_t kDefaultLearnTimeoutSeconds = 10;
-constexpr int32_t kMaxLearnTimeoutSeconds = 86'400;
 constexpr auto kFirstLightCheck = std::chrono::milliseconds(10);
 
 // A user device of the catalogue, or an invalidArgument failure.
@@ -67,13 +66,7 @@ int runLabel(Context& context, const std::vector<std::string>& args) {
 
 int runLearn(Context& context, const std::vector<std::string>& args) {
   const ParsedArgs parsed = parseArgs(args, {"--from-pulses", "--gap", "--timeout"}, 2, "<device> <command>");
-  int32_t timeoutSeconds = kDefaultLearnTimeoutSeconds;
-  if (auto v = parsed.value("--timeout")) {
-    timeoutSeconds = parseNumber(*v, "--timeout value");
-    if (timeoutSeconds < 1 || timeoutSeconds > kMaxLearnTimeoutSeconds) {
-      fail(Status::invalidArgument("--timeout takes seconds from 1 to " + std::to_string(kMaxLearnTimeoutSeconds)));
-    }
-  }
+  const int32_t timeoutSeconds = parseTimeoutSeconds(parsed);
   std::optional<RemoteSignal> remote;
   if (auto file = parsed.value("--from-pulses")) {
     RemoteSignal signal;
@@ -125,6 +118,11 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
     fail(Status::ioError("no light reached the port within " + std::to_string(timeoutSeconds) + " s"));
   }
   core->learnWorker.join();
+  if (!core->port.deviceFailure().isOk()) return kExitFailed;  // the device's failure has been told
+  if (core->learning.signalCut) {
+    context.err << "zapvane-cli learn: the signal had more than " << kMaxLearnedPairs << " pairs; only the first "
+                << kMaxLearnedPairs << " were learned\n";
+  }
 
   const Status saved = saveUserDevices(core->catalogue, core->platform.files(), core->files.userDevices);
   if (!saved.isOk()) fail(saved);

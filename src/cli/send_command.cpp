@@ -28,12 +28,7 @@ int runSend(Context& context, const std::vector<std::string>& args) {
     if (parsed.value("--hold")) fail(Status::invalidArgument("--count and --hold cannot go together"));
   }
   std::optional<int32_t> comPort;
-  if (auto v = parsed.value("--port")) {
-    comPort = parseNumber(*v, "--port value");
-    if (*comPort < 1 || *comPort > kMaxComPort) {
-      fail(Status::invalidArgument("--port takes a COM port number from 1 to " + std::to_string(kMaxComPort)));
-    }
-  }
+  if (auto v = parsed.value("--port")) comPort = parseComPort(*v);
 
   RealPlatform platform("zapvane-cli");
   const auto remote = startRemote(platform, context, Access::read);
@@ -57,6 +52,7 @@ int runSend(Context& context, const std::vector<std::string>& args) {
   }
   remote->worker.join();
   if (!remote->worker.lastOpened()) return kExitFailed;
+  if (!remote->port.deviceFailure().isOk()) return kExitFailed;  // told with the port's message
   const Status recorded = remote->port.recordingFailure();
   if (!recorded.isOk()) fail(recorded);
   if (const int32_t disturbed = remote->worker.lastDisturbed(); disturbed > 0) {

@@ -87,6 +87,21 @@ const std::vector<Subcommand>& subcommands() {
        "index; the selection drops the device and follows the others, and saves\n"
        "before the user devices. Exit 2 for a built-in device.\n",
        runDeleteDevice},
+      {"ports", "ports",
+       "What stands behind each port, one line each, then the kernel IR devices found:\n"
+       "  COMn\tsim | COMn\ttty\t<path> | COMn\tlirc\t<path>\t<features> | COMn\tnone\n"
+       "  found\t<path>\t<features>\n"
+       "<features> are what the device reports (send-pulse, set-carrier,\n"
+       "set-duty-cycle, receive-mode2, ...), or 'unavailable: <reason>'.\n",
+       runPorts},
+      {"receive", "receive [--port N] [--timeout SECONDS] [--count K]",
+       "Prints what the receiver of the port of the settings, or COM port N, hears: each\n"
+       "signal as 'pulse N' / 'space N' lines, then the line 'monitor' prints for it,\n"
+       "then a blank line. A signal ends at the receiver's time-out or a space of\n"
+       "100 ms. The simulated port hears the SimRemote= of ports.conf. Ends after K\n"
+       "signals, or once nothing has arrived for SECONDS (1..86400, default 10);\n"
+       "exit 1 when nothing arrived at all or the port cannot receive.\n",
+       runReceive},
   };
   return table;
 }
@@ -170,6 +185,26 @@ ChosenCommand chooseCommand(Remote& remote, const std::string& deviceText, const
   }
   if (!commandExists(command, device)) fail(Status::notFound("'" + name + "' has no command " + commandText));
   return {&device, command};
+}
+
+int32_t parseTimeoutSeconds(const ParsedArgs& parsed) {
+  constexpr int32_t kDefaultSeconds = 10;
+  constexpr int32_t kMostSeconds = 86'400;
+  const auto text = parsed.value("--timeout");
+  if (!text) return kDefaultSeconds;
+  const int32_t seconds = parseNumber(*text, "--timeout value");
+  if (seconds < 1 || seconds > kMostSeconds) {
+    fail(Status::invalidArgument("--timeout takes seconds from 1 to " + std::to_string(kMostSeconds)));
+  }
+  return seconds;
+}
+
+int32_t parseComPort(const std::string& text) {
+  const int32_t port = parseNumber(text, "--port value");
+  if (port < 1 || port > kMaxComPort) {
+    fail(Status::invalidArgument("--port takes a COM port number from 1 to " + std::to_string(kMaxComPort)));
+  }
+  return port;
 }
 
 int32_t parseNumber(const std::string& text, const std::string& what) {

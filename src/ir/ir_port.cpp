@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/lirc_device.h"
+
 namespace zapvane {
 
 const std::array<uint8_t, kBurstBufferBytes> IrPort::burstBuffer_{};
@@ -17,12 +19,29 @@ bool IrPort::openDevice() {
   portBusy = true;
   recording_ = Status::ok();
   const Status opened = opener_.open(name, handle_);
+  deviceFailure_ = Status::ok();
   if (!opened.isOk() || !handle_) {
     handle_.reset();
-    messages_.showWithReason({"Unable to open " + name, "Communication error", MessageIcon::none}, opened.message());
+    showUnableToOpen(opened.message());
     return false;
   }
   return true;
+}
+
+void IrPort::showUnableToOpen(const std::string& reason) {
+  const std::string name = portDeviceName(settings_.port.load());
+  messages_.showWithReason({"Unable to open " + name, "Communication error", MessageIcon::none}, reason);
+}
+
+bool IrPort::refuseOpening(const Status& reason) {
+  handle_.reset();
+  showUnableToOpen(reason.message());
+  return false;
+}
+
+void IrPort::reportDeviceFailure(const Status& failure) {
+  if (deviceFailure_.isOk()) deviceFailure_ = failure;
+  showUnableToOpen(failure.message());
 }
 
 void configureInfraredLine(SerialDevice& port, const InfraredLine& line) {
@@ -63,6 +82,10 @@ void configureInfraredLine(SerialDevice& port, const InfraredLine& line) {
 
 bool IrPort::openForSending() {
   if (!openDevice()) return false;
+  if (LircDevice* kernel = handle_->kernelIr()) {
+    const Status ready = kernel->prepareSending();
+    return ready.isOk() || refuseOpening(ready);
+  }
   configureInfraredLine(*handle_, kSendingLine);
   return true;
 }

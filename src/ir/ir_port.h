@@ -47,9 +47,10 @@ class IrPort {
   IrPort(PortOpener& opener, MessageSink& messages, const IrSettings& settings)
       : opener_(opener), messages_(messages), settings_(settings) {}
 
-  // Opens and configures the port named by the settings' port. Sets portBusy
-  // whether or not it succeeds; on failure shows "Unable to open COMn:",
-  // with the opener's reason where a line of text can hold it.
+  // Opens and configures the port named by the settings' port (a kernel IR
+  // device is set to send pulses instead). Sets portBusy whether or not it
+  // succeeds; on failure shows "Unable to open COMn:", with the opener's
+  // reason where a line of text can hold it.
   bool openForSending();
   // Writes n zero bytes, one synchronous write per buffer's worth: a learned
   // mark longer than the burst buffer is split, never read past its end.
@@ -65,6 +66,16 @@ class IrPort {
 
   // For the learn capture, which opens the same port with its own settings.
   bool openDevice();
+  // A port that opened but cannot do what it was opened for (a kernel IR
+  // device that cannot send or receive): closes it and shows "Unable to
+  // open COMn:" with `reason`. Always false.
+  bool refuseOpening(const Status& reason);
+  // A kernel IR device that failed while in use (a frame refused, the
+  // device unplugged): shows "Unable to open COMn:" with the device's
+  // reason. The first such failure since the port opened, read once the
+  // thread that used it is joined; ok when the device never failed.
+  void reportDeviceFailure(const Status& failure);
+  const Status& deviceFailure() const { return deviceFailure_; }
   SerialDevice* device() { return handle_.get(); }
 
   std::atomic<bool> portBusy{false};
@@ -75,7 +86,10 @@ class IrPort {
   MessageSink& messages_;
   const IrSettings& settings_;
   std::unique_ptr<SerialDevice> handle_;
+  void showUnableToOpen(const std::string& reason);
+
   Status recording_ = Status::ok();
+  Status deviceFailure_ = Status::ok();
   static const std::array<uint8_t, kBurstBufferBytes> burstBuffer_;
 };
 

@@ -7,23 +7,13 @@
 #include "catalogue/device_catalogue.h"
 #include "catalogue/ir_settings.h"
 #include "ir/adjustments.h"
-#include "ir/ir_port.h"
-#include "ir/pulse_timer.h"
-#include "ir/frame_encoder.h"
-#include "ir/frame_primitives.h"
-#include "platform/sim_port_opener.h"
-#include "platform/virtual_counter.h"
+#include "ir/frame_light.h"
 
 namespace zapvane {
 
 namespace {
 
 constexpr int64_t kTolerancePercent = 25;
-
-class SilentMessages final : public MessageSink {
- public:
-  void show(const Message&) override {}
-};
 
 bool within(int64_t seen, int64_t expected) {
   return std::llabs(seen - expected) * 100 <= expected * kTolerancePercent;
@@ -45,26 +35,15 @@ LightMatcher::LightMatcher() {
   IrSettings settings;
   const std::atomic<bool> autoAdjustActive{false};
   const AdjustmentsInForce adjustments(current, settings, autoAdjustActive);
-  VirtualCounter counter;
-  PulseTimer timer(counter, adjustments);
-  timer.calibrateTimer();
-  SimPortOpener opener(counter);
-  SilentMessages messages;
-  IrPort port(opener, messages, settings);
-  port.openForSending();
-  PortPrimitives primitives(timer, port);
   for (int32_t device = 0; device < kBuiltInCount; ++device) {
     DeviceProfile& profile = catalogue->builtIn[static_cast<size_t>(device)];
     current.device = &profile;
     for (int32_t command = 0; command < profile.commandCount; ++command) {
       if (!commandExists(command, profile)) continue;
-      sendFrame(primitives, profile, command);
       rendered_.push_back({device, command, codeHex(profile, command),
-                           withoutTrailingSpace(mode2Durations(opener.opened()->pendingBursts(), counter.frequency(), 0))});
-      port.frameDone();
+                           withoutTrailingSpace(composeFrameLight(profile, command, adjustments).durations)});
     }
   }
-  port.closePort();
 }
 
 std::vector<LightMatch> LightMatcher::match(const std::vector<int64_t>& durations) const {

@@ -148,6 +148,13 @@ void PulseTimer::sleepThenWaitSince(int32_t microseconds, Sleeper& sleeper) {
   waitSince(microseconds);
 }
 
+void PulseTimer::sleepUntil(int64_t tick, Sleeper& sleeper) {
+  const int64_t ticks = tick - counter_.now();
+  if (ticks <= 0 || counterFrequency_ <= 0) return;
+  sleeper.sleepNanoseconds(ticks / counterFrequency_ * 1'000'000'000 +
+                           ticks % counterFrequency_ * 1'000'000'000 / counterFrequency_);
+}
+
 void PulseTimer::waitByCountingReads(int32_t ticks) {
   // The coarse counter still tells how many whole ticks the burst took;
   // counter reads at the calibrated rate time the rest.

@@ -63,6 +63,11 @@ class PulseTimer {
   // stamp just taken.
   void sleepThenWaitSince(int32_t microseconds, Sleeper& sleeper);
 
+  // Sleeps, never spins, until the counter shows `tick`: for a device whose
+  // kernel times the light itself, where a late wake costs a little gap and
+  // nothing of a frame.
+  void sleepUntil(int64_t tick, Sleeper& sleeper);
+
   // The counter ticks a wait of `microseconds` lasts, space adjustment applied.
   int32_t waitTicks(int32_t microseconds) const;
 
@@ -70,6 +75,7 @@ class PulseTimer {
   int64_t burstStart() const { return burstStart_; }
   float loopCalibration() const { return loopCalibration_; }
   PerformanceCounter& counter() { return counter_; }
+  const AdjustmentsInForce& adjustments() const { return adjustments_; }
 
  private:
   float measureReadsPerSecond();

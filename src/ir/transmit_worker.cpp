@@ -3,6 +3,7 @@
 #include "ir/auto_adjust.h"
 #include "ir/frame_encoder.h"
 #include "ir/frame_primitives.h"
+#include "ir/kernel_frame.h"
 
 namespace zapvane {
 
@@ -31,7 +32,10 @@ TransmitReport runTransmitWorker(const TransmitContext& context, int32_t frameLi
   }
   report.opened = true;
   if (context.settings.soundOn != 0) context.beeper.playAsync();
-  context.priority.raiseToTimeCritical();
+  // A kernel IR device times the light itself: the worker only sleeps, and
+  // needs no real-time priority.
+  LircDevice* const kernel = context.port.device()->kernelIr();
+  if (kernel == nullptr) context.priority.raiseToTimeCritical();
 
   const int32_t command = context.pen.pressedCommand();
   PerformanceCounter& counter = context.timer.counter();
@@ -50,13 +54,24 @@ TransmitReport runTransmitWorker(const TransmitContext& context, int32_t frameLi
     // The window may switch devices between repetitions; each frame goes to
     // the device shown when it starts.
     DeviceProfile& device = *context.current.device.load();
-    context.timer.startFrame();
-    sendFrame(primitives, device, command);
-    const bool disturbed = context.timer.frameDisturbed();
-    context.timer.markStamp();
-    // Still time-critical: a sleeping thread spends none of the real-time
-    // budget, and wakes ahead of every normal thread for the spun end.
-    context.timer.sleepThenWaitSince(device.frameGap, context.sleeper);
+    bool disturbed = false;
+    if (kernel != nullptr) {
+      const FrameLight light = composeFrameLight(device, command, context.timer.adjustments());
+      const Status sent = sendKernelFrame(*kernel, light, context.timer, context.sleeper);
+      if (!sent.isOk()) {
+        context.port.reportDeviceFailure(sent);
+        break;
+      }
+      context.timer.sleepUntil(counter.now() + context.timer.waitTicks(device.frameGap), context.sleeper);
+    } else {
+      context.timer.startFrame();
+      sendFrame(primitives, device, command);
+      disturbed = context.timer.frameDisturbed();
+      context.timer.markStamp();
+      // Still time-critical: a sleeping thread spends none of the real-time
+      // budget, and wakes ahead of every normal thread for the spun end.
+      context.timer.sleepThenWaitSince(device.frameGap, context.sleeper);
+    }
 
     context.priority.dropToNormal();
     context.port.frameDone();
@@ -82,7 +97,7 @@ TransmitReport runTransmitWorker(const TransmitContext& context, int32_t frameLi
         stepStart = counter.now();
       }
     }
-    context.priority.raiseToTimeCritical();
+    if (kernel == nullptr) context.priority.raiseToTimeCritical();
     if (!resend && !context.pen.buttonHeld) break;
   }
 

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "learn/sample_capture.h"
+
 namespace zapvane {
 
 bool openForLearning(IrPort& port) {
@@ -9,7 +11,16 @@ bool openForLearning(IrPort& port) {
     port.closePort();
     return false;
   }
-  configureInfraredLine(*port.device(), kLearningLine);
+  if (LircDevice* kernel = port.device()->kernelIr()) {
+    const Status ready = kernel->prepareReceiving();
+    if (!ready.isOk()) {
+      port.refuseOpening(ready);
+      port.closePort();
+      return false;
+    }
+  } else {
+    configureInfraredLine(*port.device(), kLearningLine);
+  }
   port.captureStop = false;
   return true;
 }
@@ -20,6 +31,8 @@ CaptureEnd runLearnCapture(const LearnContext& context, std::atomic<bool>& waiti
   PerformanceCounter& counter = context.timer.counter();
   context.window.updateMenuStates();
   learning.captureRunning = true;
+  learning.signalCut = false;
+  if (LircDevice* kernel = device.kernelIr()) return captureSamples(context, *kernel, waitingForSignal);
   const auto ticksPerSecond = static_cast<int64_t>(1000000.0f / context.timer.microsecondsPerTick());
   device.setQueueSizes(kLearnQueueBytes, kLearnQueueBytes);
   context.priority.raiseToTimeCritical();
@@ -68,10 +81,19 @@ CaptureEnd runLearnCapture(const LearnContext& context, std::atomic<bool>& waiti
   }
 
   context.priority.dropToNormal();
-  DeviceProfile& user = context.catalogue.userDevices[static_cast<size_t>(learning.editedUserDevice.load())];
-  LearnedSignal* slot = user.learnedSlots != nullptr ? user.learnedSlots[learning.learnSlot.load()] : nullptr;
-  if (slot != nullptr) convertCapture(entries.data(), count, context.timer.microsecondsPerTick(), *slot);
+  if (LearnedSignal* slot = slotBeingLearned(context)) {
+    convertCapture(entries.data(), count, context.timer.microsecondsPerTick(), *slot);
+  }
+  return finishCapture(context);
+}
 
+LearnedSignal* slotBeingLearned(const LearnContext& context) {
+  DeviceProfile& user = context.catalogue.userDevices[static_cast<size_t>(context.learning.editedUserDevice.load())];
+  return user.learnedSlots != nullptr ? user.learnedSlots[context.learning.learnSlot.load()] : nullptr;
+}
+
+CaptureEnd finishCapture(const LearnContext& context) {
+  LearningState& learning = context.learning;
   context.port.closePort();
   context.window.repaintNow();
   if (context.settings.soundOn != 0) context.beeper.playToEnd();
@@ -93,7 +115,7 @@ bool LearnWorker::start() {
   thread_ = std::thread([this] {
     const CaptureEnd end = runLearnCapture(context_, waitingForSignal_);
     waitingForSignal_ = false;
-    if (end == CaptureEnd::stopped && abandoned_) {
+    if ((end == CaptureEnd::stopped && abandoned_) || end == CaptureEnd::failed) {
       context_.port.closePort();
       context_.window.repaintNow();
       context_.window.report(LearnReport::learnDialog);

@@ -60,13 +60,21 @@ struct LearnContext {
   LearnWindow& window;
 };
 
-// How a capture ended.
-enum class CaptureEnd { stored, stopped };
+// How a capture ended: stored and reported, stopped early (nothing stored,
+// nothing reported), or failed (the device failed, said so, stored nothing;
+// the worker reports back as for an abandoned capture).
+enum class CaptureEnd { stored, stopped, failed };
 
 // The capture on the calling thread, start to end.
 // REQUIRES: the port is open for learning; learnSlot and editedUserDevice
 // name an allocated slot.
 CaptureEnd runLearnCapture(const LearnContext& context, std::atomic<bool>& waitingForSignal);
+
+// The slot the capture writes, or nullptr when the device has no buffers.
+LearnedSignal* slotBeingLearned(const LearnContext& context);
+// The end of a capture that stored its signal: closes the port, repaints,
+// beeps and reports back.
+CaptureEnd finishCapture(const LearnContext& context);
 
 // Opens the port for learning and applies its settings; on failure shows
 // "Unable to open COMn:" and closes it again.

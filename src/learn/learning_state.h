@@ -15,6 +15,9 @@ struct LearningState {
   std::atomic<bool> editingExisting{false};
   std::atomic<int32_t> learnSlot{0};
   std::atomic<int32_t> labelSlot{0};
+  // The last capture heard more than a learned signal holds and kept its
+  // first pairs; whoever tells the user clears it.
+  std::atomic<bool> signalCut{false};
 };
 
 }  // namespace zapvane

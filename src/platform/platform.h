@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/beeper.h"
 #include "platform/file_system.h"
@@ -38,6 +39,9 @@ class Platform {
   virtual Beeper& beeper() = 0;
   virtual IdleTimeouts& idle() = 0;
   virtual FileSystem& files() = 0;
+  // The kernel IR devices present (/dev/lircN), for listing what a port may
+  // be given; none where the machine has no such devices.
+  virtual std::vector<std::string> lircDevicesPresent() { return {}; }
   // Opens "COM1:".."COM4:" as `config` says into `device`; not ok when the
   // port has no device or cannot be opened. The simulator logs to
   // simLogPath where it keeps a log.

@@ -37,12 +37,25 @@ std::optional<int32_t> parseInt(const std::string& s) {
   return value;
 }
 
+// n of "COMn.Carrier" or "COMn.DutyCycle" with n in 1..4, else 0.
+int lircOptionPort(const std::string& key) {
+  const bool comDot = key.size() > 5 && key.compare(0, 3, "COM") == 0 && key[3] >= '1' && key[3] <= '4' && key[4] == '.';
+  if (!comDot) return 0;
+  const std::string option = key.substr(5);
+  return option == "Carrier" || option == "DutyCycle" ? key[3] - '0' : 0;
+}
+
 }  // namespace
 
 int comPortNumber(const std::string& name) {
   if (name.size() != 5 || name.compare(0, 3, "COM") != 0 || name[4] != ':') return 0;
   const char digit = name[3];
   return digit >= '1' && digit <= '4' ? digit - '0' : 0;
+}
+
+std::string lircPath(const std::string& backend) {
+  return backend.compare(0, std::string(kLircPrefix).size(), kLircPrefix) == 0 ? backend.substr(std::string(kLircPrefix).size())
+                                                                               : std::string();
 }
 
 std::string PortsConfig::backendFor(int number) const {
@@ -87,7 +100,25 @@ PortsConfig parsePortsConfig(const std::string& text) {
                                   std::to_string(kMinSimLogLimitBytes));
       }
     } else if (key.size() == 4 && key.compare(0, 3, "COM") == 0 && key[3] >= '1' && key[3] <= '4') {
+      if (value == kLircPrefix) {
+        config.warnings.push_back("line " + std::to_string(lineNumber) + ": " + key + "=lirc: needs a device path");
+        continue;
+      }
       config.com[static_cast<size_t>(key[3] - '1')] = value;
+    } else if (const int port = lircOptionPort(key); port != 0) {
+      const std::string option = key.substr(5);
+      LircOptions& options = config.lirc[static_cast<size_t>(port - 1)];
+      const std::optional<int32_t> number = parseInt(value);
+      if (option == "Carrier" && number && *number >= kMinCarrierHz && *number <= kMaxCarrierHz) {
+        options.carrierHz = static_cast<uint32_t>(*number);
+      } else if (option == "DutyCycle" && number && *number >= 1 && *number <= 99) {
+        options.dutyCyclePercent = static_cast<uint32_t>(*number);
+      } else {
+        config.warnings.push_back("line " + std::to_string(lineNumber) + ": " + key +
+                                  (option == "Carrier" ? " is not a number of Hz from " + std::to_string(kMinCarrierHz) +
+                                                             " to " + std::to_string(kMaxCarrierHz)
+                                                       : " is not a percentage from 1 to 99"));
+      }
     } else {
       config.warnings.push_back("line " + std::to_string(lineNumber) + ": unknown key " + key);
     }
@@ -135,7 +166,21 @@ Status ConfiguredPortOpener::open(const std::string& name, std::unique_ptr<Seria
     }
     return Status::ok();
   }
+  if (!lircPath(backend).empty()) {
+    if (lircCalls_ == nullptr) return Status::notFound(backend + ": no kernel IR devices here");
+    return openLircPort(*lircCalls_, config_, comPortNumber(name), device);
+  }
   return openTermiosDevice(backend, device);
+}
+
+Status openLircPort(LircSyscalls& calls, const PortsConfig& config, int comNumber,
+                    std::unique_ptr<SerialDevice>& device) {
+  device.reset();
+  std::unique_ptr<LircDevice> lirc;
+  const Status opened = LircDevice::open(calls, lircPath(config.backendFor(comNumber)),
+                                         config.lirc[static_cast<size_t>(comNumber - 1)], lirc);
+  device = std::move(lirc);
+  return opened;
 }
 
 }  // namespace zapvane

@@ -6,6 +6,7 @@
 // Threads: see platform.h.
 #pragma once
 
+#include "platform/lirc_syscalls.h"
 #include "platform/platform.h"
 #include "platform/real_file_system.h"
 
@@ -22,6 +23,7 @@ class RealPlatform final : public Platform {
   Beeper& beeper() override { return *beeper_; }
   IdleTimeouts& idle() override { return idle_; }
   FileSystem& files() override { return files_; }
+  std::vector<std::string> lircDevicesPresent() override;
   Status openPort(const std::string& name, const PortsConfig& config, const std::string& simLogPath,
                   std::unique_ptr<SerialDevice>& device) override;
 
@@ -37,6 +39,7 @@ class RealPlatform final : public Platform {
   Beeper* beeper_ = &silent_;
   IdleTimeouts idle_;
   RealFileSystem files_;
+  KernelLircSyscalls lirc_;
 };
 
 }  // namespace zapvane

@@ -15,6 +15,8 @@
 
 namespace zapvane {
 
+class LircDevice;
+
 enum class Parity : uint8_t { none, odd, even, mark, space };
 enum class StopBits : uint8_t { one, onePointFive, two };
 enum class LineControl : uint8_t { disable, enable, handshake, toggle };
@@ -85,6 +87,9 @@ class SerialDevice {
   // slow bookkeeping here (the simulator writes its log). Not ok when that
   // bookkeeping failed; the light itself has gone out either way.
   virtual Status frameDone() { return Status::ok(); }
+  // A kernel IR device, which takes whole frames of light instead of bytes
+  // of carrier (lirc_device.h); nullptr for a byte-driven port.
+  virtual LircDevice* kernelIr() { return nullptr; }
 };
 
 // Opens a port by its driver name ("COM1:".."COM4:") into `device`; not ok,

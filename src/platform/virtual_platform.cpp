@@ -34,10 +34,18 @@ void VirtualPlatform::ChosenSleeper::sleepNanoseconds(int64_t nanoseconds) {
   }
 }
 
+std::vector<std::string> VirtualPlatform::lircDevicesPresent() {
+  return {loopback.paths.begin(), loopback.paths.end()};
+}
+
 Status VirtualPlatform::openPort(const std::string& name, const PortsConfig& config, const std::string&,
                                  std::unique_ptr<SerialDevice>& device) {
   requestedPorts.push_back(name);
-  if (!everyPortSimulated && config.backendFor(comPortNumber(name)) != kSimBackend) {
+  const int number = comPortNumber(name);
+  if (!everyPortSimulated && !lircPath(config.backendFor(number)).empty()) {
+    return openLircPort(loopback, config, number, device);
+  }
+  if (!everyPortSimulated && config.backendFor(number) != kSimBackend) {
     return Status::notFound("no device in ports.conf");
   }
   auto sim = std::make_unique<SimTransmitter>(clock, std::string());

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/loopback_lirc.h"
 #include "platform/memory_file_system.h"
 #include "platform/platform.h"
 #include "platform/real_file_system.h"
@@ -62,6 +63,7 @@ class VirtualPlatform final : public Platform {
   Beeper& beeper() override { return beeps; }
   IdleTimeouts& idle() override { return idleTimeouts; }
   FileSystem& files() override;
+  std::vector<std::string> lircDevicesPresent() override;
   Status openPort(const std::string& name, const PortsConfig& config, const std::string& simLogPath,
                   std::unique_ptr<SerialDevice>& device) override;
 
@@ -79,6 +81,10 @@ class VirtualPlatform final : public Platform {
   // deterministic modes) sets realFiles before the first use.
   MemoryFileSystem memoryFiles;
   bool realFiles = false;
+
+  // The kernel IR devices: ports.conf's "lirc:" ports open these loopback
+  // devices, on the virtual clock.
+  LoopbackLirc loopback{&clock};
 
   // Every port name opens a simulated transmitter, whatever ports.conf says.
   bool everyPortSimulated = false;

@@ -3,6 +3,7 @@
 // line; what hangs on the real clock or a capture, and the log reader, are here.
 #include "cli/cli.h"
 #include "cli/json_output.h"
+#include "cli/port_listing.h"
 #include "cli/sim_log_reader.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 
 #include "catalogue/reference_data.h"
 #include "cli_in_folder.h"
+#include "platform/virtual_platform.h"
 #include "storage/user_devices_file.h"
 #include "support/test_folder.h"
 #include "support/user_world.h"
@@ -198,6 +200,31 @@ TEST_F(Cli, LearningFromAPulseFileIsRepeatable) {
   EXPECT_EQ(learned.rfind("stamp\nburst 39\n", 0), 0u) << learned;  // the 8.8 ms header
   EXPECT_EQ(cli(learn).out, first.out);
   EXPECT_EQ(cli({"frame", "Hi-fi", "3"}).out, learned);
+}
+
+// The simulated port's receiver hears SimRemote=, a held remote: each frame
+// as mode2 lines less the space after its last pulse, monitor's line, a blank.
+TEST_F(Cli, ReceiveHearsTheSimulatedRemoteFrameByFrame) {
+  std::string light = cli({"pulses", "SONY - TV", "1"}).out;
+  std::ofstream(dir / "sony.pulses") << light;
+  std::ofstream(dir / "ports.conf") << "SimRemote=" << (dir / "sony.pulses") << "\nSimRemoteGap=5\n";
+  light.erase(light.rfind("space "));
+  const std::string signal = light + "13 pulses, 18.5 ms, code 810: SONY - TV command 1\n\n";
+  const CliRun r = cli({"receive", "--count", "2"});
+  EXPECT_EQ(std::tuple(r.code, r.out, r.err), std::tuple(0, signal + signal, ""));
+}
+
+// Each port with its kernel device's features, then the devices found.
+TEST_F(Cli, PortsListKernelDevicesWithTheirFeatures) {
+  VirtualPlatform platform;
+  platform.loopback.paths = {"/dev/lirc0", "/dev/lirc1"};
+  platform.loopback.features = LIRC_CAN_SEND_PULSE | LIRC_CAN_REC_MODE2;
+  const PortsConfig config = parsePortsConfig("COM2=lirc:/dev/lirc1\nCOM3=lirc:/dev/lirc7\nCOM4=/dev/ttyUSB0\n");
+  EXPECT_EQ(cli::portsText(cli::listPorts(platform, config)),
+            "COM1\tsim\nCOM2\tlirc\t/dev/lirc1\tsend-pulse receive-mode2\n"
+            "COM3\tlirc\t/dev/lirc7\tunavailable: /dev/lirc7: No such file or directory\nCOM4\ttty\t/dev/ttyUSB0\n"
+            "found\t/dev/lirc0\tsend-pulse receive-mode2\nfound\t/dev/lirc1\tsend-pulse receive-mode2\n");
+  EXPECT_EQ(platform.loopback.openCount(), 0);
 }
 
 // A send lights the simulated port in real time, where a busy machine may

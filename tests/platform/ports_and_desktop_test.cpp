@@ -26,6 +26,24 @@ TEST(PortsConfig, ReadsPortAndBackendsAndSkipsWhatItCannotUse) {
   EXPECT_TRUE(cut.port == 3 && cut.warnings.size() == 1);
 }
 
+// A kernel IR device with its carrier and duty cycle; a value out of range
+// or a device without a path is refused with a warning, its default kept.
+TEST(PortsConfig, KernelDevicesWithTheirCarrierAndDutyCycle) {
+  const PortsConfig c = parsePortsConfig(
+      "COM2=lirc:/dev/lirc0 # the USB one\nCOM2.Carrier=36000\nCOM2.DutyCycle=33\nCOM3=lirc:\n"
+      "COM4=lirc:/dev/lirc1\nCOM4.Carrier=9999\nCOM4.DutyCycle=100\nCOM1.Carrier=500000\nCOM1.DutyCycle=1\nCOM5.Carrier=1\n");
+  EXPECT_EQ(c.backendFor(2) + "|" + lircPath(c.backendFor(2)) + "|" + c.backendFor(3) + "|" + lircPath(c.backendFor(4)),
+            "lirc:/dev/lirc0|/dev/lirc0||/dev/lirc1");
+  EXPECT_EQ(std::tuple(c.lirc[1].carrierHz, *c.lirc[1].dutyCyclePercent, c.lirc[3].carrierHz, c.lirc[3].dutyCyclePercent.has_value()),
+            std::tuple(36000u, 33u, kDefaultCarrierHz, false));
+  EXPECT_EQ(std::tuple(c.lirc[0].carrierHz, *c.lirc[0].dutyCyclePercent), std::tuple(500000u, 1u));
+  ASSERT_EQ(c.warnings.size(), 4u);
+  EXPECT_EQ(c.warnings[0], "line 4: COM3=lirc: needs a device path");
+  EXPECT_EQ(c.warnings[1], "line 6: COM4.Carrier is not a number of Hz from 10000 to 500000");
+  EXPECT_EQ(c.warnings[2], "line 7: COM4.DutyCycle is not a percentage from 1 to 99");
+  EXPECT_EQ(c.warnings[3], "line 10: unknown key COM5.Carrier");
+}
+
 // --data-dir DIR or --data-dir=DIR, else $ZAPVANE_DATA_DIR, else
 // $XDG_DATA_HOME/zapvane, else ~/.local/share/zapvane; empty counts as unset.
 TEST(DataDir, OptionThenEnvironmentThenXdgThenHome) {
