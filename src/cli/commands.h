@@ -105,6 +105,11 @@ int32_t parseTimeoutSeconds(const ParsedArgs& parsed);
 // and the built-in commands it matches, or "unknown".
 std::string describeFrame(const std::vector<int64_t>& durations, const LightMatcher& matcher,
                           const DeviceCatalogue& catalogue);
+// The same as one JSON object: time (null when ""), pulses, ms, code (null
+// when unknown), commands (device, index, command), and with withDurations
+// the durations themselves.
+std::string describeFrameJson(const std::vector<int64_t>& durations, const std::string& time,
+                              const LightMatcher& matcher, const DeviceCatalogue& catalogue, bool withDurations);
 // An invalidArgument failure when `text` holds a control character (C0, DEL
 // or C1): a name or label with a line break or an escape sequence would
 // break every listing and act on the terminal that shows it.
@@ -124,6 +129,11 @@ std::string deviceName(const DeviceProfile& profile);
 // code 810: SONY - TV command 1", or "..., unknown".
 std::string describeFrame(const std::vector<int64_t>& durations, const LightMatcher& matcher,
                           const DeviceCatalogue& catalogue);
+// The same as one JSON object: time (null when ""), pulses, ms, code (null
+// when unknown), commands (device, index, command), and with withDurations
+// the durations themselves.
+std::string describeFrameJson(const std::vector<int64_t>& durations, const std::string& time,
+                              const LightMatcher& matcher, const DeviceCatalogue& catalogue, bool withDurations);
 // deviceName with each control character of a hand-edited file shown as
 // U+FFFD, so a listing keeps one line per device and the terminal obeys none.
 std::string printableDeviceName(const DeviceProfile& profile);

@@ -41,7 +41,16 @@ std::string verdictText(const FrameVerdict& verdict, const DeviceCatalogue& cata
   return line;
 }
 
-std::string verdictJson(const LoggedFrame& frame, const FrameVerdict& verdict, const DeviceCatalogue& catalogue) {
+}  // namespace
+
+std::string describeFrame(const std::vector<int64_t>& durations, const LightMatcher& matcher,
+                          const DeviceCatalogue& catalogue) {
+  return verdictText(judgeFrame(durations, matcher), catalogue);
+}
+
+std::string describeFrameJson(const std::vector<int64_t>& durations, const std::string& time,
+                              const LightMatcher& matcher, const DeviceCatalogue& catalogue, bool withDurations) {
+  const FrameVerdict verdict = judgeFrame(durations, matcher);
   char milliseconds[32];
   std::snprintf(milliseconds, sizeof milliseconds, "%.1f", verdict.milliseconds);
   std::string commands = "[";
@@ -54,23 +63,17 @@ std::string verdictJson(const LoggedFrame& frame, const FrameVerdict& verdict, c
                     .str();
   }
   JsonObject line;
-  if (frame.sentAt.empty()) {
-    line.addJson("time", "null");
-  } else {
-    line.add("time", frame.sentAt);
-  }
-  return line.add("pulses", static_cast<int64_t>(verdict.pulses))
+  line.addJson("time", time.empty() ? "null" : jsonString(time))
+      .add("pulses", static_cast<int64_t>(verdict.pulses))
       .addJson("ms", milliseconds)
       .addJson("code", verdict.matches.empty() ? "null" : jsonString(verdict.matches.front().code))
-      .addJson("commands", commands + "]")
-      .str();
-}
-
-}  // namespace
-
-std::string describeFrame(const std::vector<int64_t>& durations, const LightMatcher& matcher,
-                          const DeviceCatalogue& catalogue) {
-  return verdictText(judgeFrame(durations, matcher), catalogue);
+      .addJson("commands", commands + "]");
+  if (withDurations) {
+    std::string list = "[";
+    for (int64_t d : durations) list += (list.size() > 1 ? "," : "") + std::to_string(d);
+    line.addJson("durations", list + "]");
+  }
+  return line.str();
 }
 
 int runMonitor(Context& context, const std::vector<std::string>& args) {
@@ -91,11 +94,11 @@ int runMonitor(Context& context, const std::vector<std::string>& args) {
   SimLogReader reader(path, parsed.flag("--since-last") ? loadMonitorPosition(positionPath) : SimLogPosition{});
   for (;;) {
     for (const LoggedFrame& frame : reader.readNewFrames()) {
-      const FrameVerdict verdict = judgeFrame(frame.durations, matcher);
       if (json) {
-        context.out << verdictJson(frame, verdict, *catalogue) << '\n';
+        context.out << describeFrameJson(frame.durations, frame.sentAt, matcher, *catalogue, false) << '\n';
       } else {
-        context.out << (frame.sentAt.empty() ? "" : frame.sentAt + " ") << verdictText(verdict, *catalogue) << '\n';
+        context.out << (frame.sentAt.empty() ? "" : frame.sentAt + " ") << describeFrame(frame.durations, matcher, *catalogue)
+                    << '\n';
       }
     }
     context.out.flush();

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "cli/port_listing.h"
 #include "ir/light_matcher.h"
 #include "learn/sample_capture.h"
@@ -169,20 +170,36 @@ std::string portsText(const std::vector<PortListing>& ports) {
   return text;
 }
 
+std::string portsJson(const std::vector<PortListing>& ports) {
+  std::string json = "[";
+  for (const PortListing& port : ports) {
+    if (json.size() > 1) json += ',';
+    JsonObject entry;
+    entry.addJson("port", port.number == 0 ? "null" : jsonString("COM" + std::to_string(port.number)))
+        .add("kind", port.number == 0 ? std::string("lirc") : port.kind)
+        .addJson("path", port.path.empty() ? "null" : jsonString(port.path))
+        .addJson("detail", port.detail.empty() ? "null" : jsonString(port.detail));
+    json += entry.str();
+  }
+  return json + "]\n";
+}
+
 std::string heardText(const HeardSignal& signal) {
   return mode2Text(signal.durations) + signal.verdict + "\n\n";
 }
 
 int runPorts(Context& context, const std::vector<std::string>& args) {
-  parseArgs(args, {}, 0, "no arguments");
+  const bool json = jsonFlagAlone(args);
   RealPlatform platform("zapvane-cli");
   const auto remote = startRemote(platform, context, Access::read);
-  context.out << portsText(listPorts(platform, remote->portsConfig));
+  const std::vector<PortListing> ports = listPorts(platform, remote->portsConfig);
+  context.out << (json ? portsJson(ports) : portsText(ports));
   return kExitOk;
 }
 
 int runReceive(Context& context, const std::vector<std::string>& args) {
-  const ParsedArgs parsed = parseArgs(args, {"--port", "--timeout", "--count"}, 0, "no arguments but options");
+  const ParsedArgs parsed = parseArgs(args, {"--port", "--timeout", "--count"}, 0, "no arguments but options", {"--json"});
+  const bool json = parsed.flag("--json");
   const int32_t timeoutSeconds = parseTimeoutSeconds(parsed);
   int32_t count = 0;  // 0: until the receiver stays quiet
   if (auto v = parsed.value("--count")) {
@@ -208,7 +225,12 @@ int runReceive(Context& context, const std::vector<std::string>& args) {
       splitter.add(sample, [&](const std::vector<int64_t>& durations) {
         if (count != 0 && heard >= count) return;
         ++heard;
-        context.out << heardText({durations, describeFrame(durations, matcher, remote->catalogue)}) << std::flush;
+        if (json) {
+          const std::string now = utcTimeStamp(std::chrono::system_clock::now());
+          context.out << describeFrameJson(durations, now, matcher, remote->catalogue, true) << '\n' << std::flush;
+        } else {
+          context.out << heardText({durations, describeFrame(durations, matcher, remote->catalogue)}) << std::flush;
+        }
       });
     }
     if (std::chrono::steady_clock::now() - lastLight > std::chrono::seconds(timeoutSeconds)) break;

@@ -24,6 +24,9 @@ struct PortListing {
 std::vector<PortListing> listPorts(Platform& platform, const PortsConfig& config);
 // "COMn\tkind[\tpath[\tdetail]]" per port, "found\tpath\tdetail" per device.
 std::string portsText(const std::vector<PortListing>& ports);
+// One JSON array: port ("COMn", null for a device found), kind, path and
+// detail (null when there is none).
+std::string portsJson(const std::vector<PortListing>& ports);
 
 // One signal a receiver heard: mode2 durations (us, pulse first) and the
 // verdict line `monitor` prints for it.

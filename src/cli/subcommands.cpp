@@ -87,20 +87,22 @@ const std::vector<Subcommand>& subcommands() {
        "index; the selection drops the device and follows the others, and saves\n"
        "before the user devices. Exit 2 for a built-in device.\n",
        runDeleteDevice},
-      {"ports", "ports",
+      {"ports", "ports [--json]",
        "What stands behind each port, one line each, then the kernel IR devices found:\n"
        "  COMn\tsim | COMn\ttty\t<path> | COMn\tlirc\t<path>\t<features> | COMn\tnone\n"
        "  found\t<path>\t<features>\n"
        "<features> are what the device reports (send-pulse, set-carrier,\n"
-       "set-duty-cycle, receive-mode2, ...), or 'unavailable: <reason>'.\n",
+       "set-duty-cycle, receive-mode2, ...), or 'unavailable: <reason>'. With --json,\n"
+       "one array of objects with the keys port, kind, path and detail.\n",
        runPorts},
-      {"receive", "receive [--port N] [--timeout SECONDS] [--count K]",
+      {"receive", "receive [--port N] [--timeout SECONDS] [--count K] [--json]",
        "Prints what the receiver of the port of the settings, or COM port N, hears: each\n"
        "signal as 'pulse N' / 'space N' lines, then the line 'monitor' prints for it,\n"
        "then a blank line. A signal ends at the receiver's time-out or a space of\n"
        "100 ms. The simulated port hears the SimRemote= of ports.conf. Ends after K\n"
        "signals, or once nothing has arrived for SECONDS (1..86400, default 10);\n"
-       "exit 1 when nothing arrived at all or the port cannot receive.\n",
+       "exit 1 when nothing arrived at all or the port cannot receive. With --json,\n"
+       "one object per signal and line: monitor --json's keys and the durations.\n",
        runReceive},
   };
   return table;

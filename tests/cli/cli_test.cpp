@@ -212,6 +212,13 @@ TEST_F(Cli, ReceiveHearsTheSimulatedRemoteFrameByFrame) {
   const std::string signal = light + "13 pulses, 18.5 ms, code 810: SONY - TV command 1\n\n";
   const CliRun r = cli({"receive", "--count", "2"});
   EXPECT_EQ(std::tuple(r.code, r.out, r.err), std::tuple(0, signal + signal, ""));
+  std::string durations;
+  for (const std::string& line : split(light, '\n')) durations += (durations.empty() ? "" : ",") + line.substr(6);
+  const std::string json = cli({"receive", "--count", "1", "--json"}).out;
+  EXPECT_TRUE(std::regex_match(json, std::regex(R"(\{"time":"20[0-9:T.-]+Z","pulses":13,"ms":18.5,"code":"810",)"
+                                                R"("commands":\[\{"device":"SONY - TV","index":0,"command":1\}\],)"
+                                                R"("durations":\[)" + durations + "\\]\\}\n")))
+      << json;
 }
 
 // Each port with its kernel device's features, then the devices found.
@@ -220,10 +227,16 @@ TEST_F(Cli, PortsListKernelDevicesWithTheirFeatures) {
   platform.loopback.paths = {"/dev/lirc0", "/dev/lirc1"};
   platform.loopback.features = LIRC_CAN_SEND_PULSE | LIRC_CAN_REC_MODE2;
   const PortsConfig config = parsePortsConfig("COM2=lirc:/dev/lirc1\nCOM3=lirc:/dev/lirc7\nCOM4=/dev/ttyUSB0\n");
-  EXPECT_EQ(cli::portsText(cli::listPorts(platform, config)),
+  const std::vector<cli::PortListing> ports = cli::listPorts(platform, config);
+  EXPECT_EQ(cli::portsText(ports),
             "COM1\tsim\nCOM2\tlirc\t/dev/lirc1\tsend-pulse receive-mode2\n"
             "COM3\tlirc\t/dev/lirc7\tunavailable: /dev/lirc7: No such file or directory\nCOM4\ttty\t/dev/ttyUSB0\n"
             "found\t/dev/lirc0\tsend-pulse receive-mode2\nfound\t/dev/lirc1\tsend-pulse receive-mode2\n");
+  const std::string json = cli::portsJson(ports);
+  EXPECT_EQ(json.substr(0, 142),
+            R"([{"port":"COM1","kind":"sim","path":null,"detail":null},{"port":"COM2","kind":"lirc","path":"/dev/lirc1",)"
+            R"("detail":"send-pulse receive-mode2"},)");
+  EXPECT_NE(json.find(R"({"port":null,"kind":"lirc","path":"/dev/lirc0","detail":"send-pulse receive-mode2"},)"), std::string::npos);
   EXPECT_EQ(platform.loopback.openCount(), 0);
 }
 
