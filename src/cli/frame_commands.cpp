@@ -1,5 +1,6 @@
 #include <memory>
 
+#include "app/remote_export.h"
 #include "cli/commands.h"
 #include "ir/frame_encoder.h"
 #include "ir/frame_recorder.h"
@@ -73,16 +74,10 @@ int runPulses(Context& context, const std::vector<std::string>& args) {
   platform.realFiles = true;
   const auto remote = startRemote(platform, context, Access::read);
   const PreparedFrame frame = prepareFrame(*remote, request);
-  IrPort& port = remote->port;
-  if (!port.openForSending() || platform.opened == nullptr) {
-    port.closePort();
-    fail(Status::ioError("cannot open the simulated port"));
-  }
-  PortPrimitives primitives(remote->timer, port);
-  sendFrame(primitives, *frame.device, frame.command);
-  const auto durations = mode2Durations(platform.opened->pendingBursts(), platform.clock.frequency(), platform.clock.now());
-  context.out << mode2Text(durations);
-  port.closePort();
+  std::vector<int64_t> light;
+  const Status sent = frameLight(*remote, platform, *frame.device, frame.command, light);
+  if (!sent.isOk()) fail(sent);
+  context.out << mode2Text(light);
   return kExitOk;
 }
 
