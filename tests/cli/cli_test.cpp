@@ -75,7 +75,8 @@ TEST_P(CliSession, EachCommandGivesItsOutputExitCodeAndErrorLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sessions, CliSession,
-                         ::testing::Values("usage.txt", "catalogue.txt", "user_devices.txt", "frames.txt", "monitor.txt"));
+                         ::testing::Values("usage.txt", "catalogue.txt", "user_devices.txt", "frames.txt", "monitor.txt",
+                                           "codes.txt"));
 
 // Each frame once its blank line has arrived; a log replaced by a new file
 // (it drops its older half so) or cut in place is read again from its start.
