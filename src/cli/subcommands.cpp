@@ -45,10 +45,9 @@ const std::vector<Subcommand>& subcommands() {
        "Sends the command as a tap held for MS milliseconds (default 0: exactly one\n"
        "frame, its gap and its pause) through the port of the settings, or COM port N\n"
        "(1-based, 1..32767), with the adjustments in force; <command> as for 'frame'.\n"
-       "The simulated port (COM1\n"
-       "unless ports.conf says otherwise) appends the light to ir-sim.log in the data\n"
-       "directory. Exit 1 when the port cannot be opened, the command is absent or\n"
-       "the log cannot record a frame.\n",
+       "The simulated port (COM1 unless ports.conf says otherwise) appends the light\n"
+       "to ir-sim.log in the data directory. Exit 1 when the port cannot be opened,\n"
+       "the command is absent or the log cannot record a frame.\n",
        runSend},
       {"monitor", "monitor [--follow]",
        "Reads ir-sim.log and prints one line per frame: its number of pulses, its\n"
@@ -67,10 +66,10 @@ const std::vector<Subcommand>& subcommands() {
        runLabel},
       {"learn", "learn <device> <command> [--from-pulses FILE [--gap MS]] [--timeout SECONDS]",
        "Captures one signal into command <command> (an index or a name, as for\n"
-       "'frame') of a user device from the port of\n"
-       "the settings, then saves the user devices. With --from-pulses, FILE (a regular\n"
-       "file of at most 1 MiB) holds one frame as 'pulse N' / 'space N' lines (as\n"
-       "'pulses' prints), played by a simulated remote into the simulated receiver on\n"
+       "'frame') of a user device from the port of the settings, then saves the user\n"
+       "devices. With --from-pulses, FILE (a regular file of at most 1 MiB) holds one\n"
+       "frame as 'pulse N' / 'space N' lines (as 'pulses' prints), played by a\n"
+       "simulated remote into the simulated receiver on\n"
        "a virtual clock, repeated after MS milliseconds (default 50) while the capture\n"
        "listens: the result is the same every time. Exit 1 when no light arrives\n"
        "within SECONDS (1..86400, default 10).\n",
