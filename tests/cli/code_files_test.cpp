@@ -210,6 +210,7 @@ TEST_F(CodeFiles, RawSignalsComeBackDurationForDurationAndAMarkAtTheEndGetsItsGa
     EXPECT_LE(std::abs(sent[i] - input[i]), i % 2 == 0 ? 118 : 1) << "duration " << i;  // half a byte, a rounding
   }
   EXPECT_EQ(pulses(device, "Power").back(), 40000);
+  EXPECT_EQ(slots.count("Longest"), 1u);  // 89 pairs, as many as a capture stores
 }
 
 // Every built-in device: out as .ir and Pronto, in again, the same light per
@@ -268,6 +269,7 @@ TEST_F(CodeFiles, ABadFileIsOneLineAndWritesNothing) {
       {"Filetype: IR signals file\nVersion: 2\n", "the header is wrong"},
       {"Power: 0000 006D 0001 0000 0155 00G1\n", "'00G1' is no Pronto word"},
       {"Power: 0000 006D 0002 0000 0155 00AA\n", "pair counts do not match its 6 words"},
+      {"Power: 0000 006D 0001 0000 0155 00AA 0016\n", "pair counts do not match its 7 words"},
       {many + "\n", "line 7: more than 1024 values"},
       {" \n\n", "the file is empty"},
       {header + "name: Power\nprotocol NEC\n", "line 4: no 'key: value'"},
