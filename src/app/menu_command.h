@@ -15,6 +15,7 @@ enum class MenuCommand : int32_t {
   sound,
   startLearn,
   stopLearn,
+  importRemote,  // Learn! > Import remote...: a code file becomes a user device
 };
 
 }  // namespace zapvane

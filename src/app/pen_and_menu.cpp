@@ -124,7 +124,8 @@ void Remote::command(MenuCommand id) {
   if (autoAdjustActive) return;
 
   const bool refusable = id == MenuCommand::about || id == MenuCommand::exit || id == MenuCommand::selectDevices ||
-                         id == MenuCommand::setupIrPort || id == MenuCommand::sound || id == MenuCommand::startLearn;
+                         id == MenuCommand::setupIrPort || id == MenuCommand::sound || id == MenuCommand::startLearn ||
+                         id == MenuCommand::importRemote;
   if (refusable && learning.learningMode) {
     window.show(learningRefusal());
     return;
@@ -140,6 +141,7 @@ void Remote::command(MenuCommand id) {
       window.updateMenuStates();
       break;
     case MenuCommand::startLearn: window.runDialog(DialogId::userDevices); break;
+    case MenuCommand::importRemote: window.runDialog(DialogId::importRemote); break;
     case MenuCommand::stopLearn:
       if (!learning.learningMode) break;
       if (learning.captureRunning || learnWorker.running()) {

@@ -20,6 +20,7 @@ enum class DialogId : int32_t {
   userDevices,
   learnFunction,
   commandProperties,
+  importRemote,  // the choice of a code file to import
 };
 
 class WindowServices : public MessageSink {

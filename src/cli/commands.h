@@ -63,6 +63,9 @@ int runSet(Context& context, const std::vector<std::string>& args);
 int runDeleteDevice(Context& context, const std::vector<std::string>& args);
 int runPorts(Context& context, const std::vector<std::string>& args);
 int runReceive(Context& context, const std::vector<std::string>& args);
+int runCommands(Context& context, const std::vector<std::string>& args);
+int runImport(Context& context, const std::vector<std::string>& args);
+int runExport(Context& context, const std::vector<std::string>& args);
 
 // --- shared helpers ----------------------------------------------------------
 
@@ -122,6 +125,9 @@ struct ChosenCommand {
   int32_t command;
 };
 ChosenCommand chooseCommand(Remote& remote, const std::string& device, const std::string& command);
+// A command index (all digits) or a command's name (resolveCommand), or an
+// invalidArgument failure.
+int32_t resolveCommandOf(const DeviceProfile& device, const std::string& text);
 // A catalogue index or an exact device name, or an invalidArgument failure.
 int32_t resolveDevice(const DeviceCatalogue& catalogue, const std::string& device);
 std::string deviceName(const DeviceProfile& profile);
@@ -137,6 +143,8 @@ std::string describeFrameJson(const std::vector<int64_t>& durations, const std::
 // deviceName with each control character of a hand-edited file shown as
 // U+FFFD, so a listing keeps one line per device and the terminal obeys none.
 std::string printableDeviceName(const DeviceProfile& profile);
+// `text` with each control character shown as U+FFFD.
+std::string printableText(const std::string& text);
 // What a command does with the data files. A writer holds the data folder's
 // lock from before the load to its exit, so two commands never lose each
 // other's changes; a reader takes no lock and rewrites nothing.

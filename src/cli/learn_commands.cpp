@@ -25,6 +25,18 @@ int32_t resolveUserDevice(const DeviceCatalogue& catalogue, const std::string& t
   return index - kBuiltInCount;
 }
 
+// A label slot (0..9) or the name of a shift-page command, or an
+// invalidArgument failure.
+int32_t labelSlotOf(const DeviceProfile& device, const std::string& text) {
+  const bool index = !text.empty() && text.find_first_not_of("-0123456789") == std::string::npos;
+  const int32_t slot = index ? parseNumber(text, "label slot")
+                             : resolveCommandOf(device, text) - (device.commandCount - device.labelCount);
+  if (slot < 0 || slot >= kUserLabelSlots) {
+    fail(Status::invalidArgument(index ? "label slots are 0..9" : "'" + text + "' is no shift-page command"));
+  }
+  return slot;
+}
+
 }  // namespace
 
 int runNewDevice(Context& context, const std::vector<std::string>& args) {
@@ -54,8 +66,7 @@ int runLabel(Context& context, const std::vector<std::string>& args) {
   RealPlatform platform("zapvane-cli");
   const auto remote = startRemote(platform, context, Access::write);
   const int32_t user = resolveUserDevice(remote->catalogue, parsed.positional[0]);
-  const int32_t slot = parseNumber(parsed.positional[1], "label slot");
-  if (slot < 0 || slot >= kUserLabelSlots) fail(Status::invalidArgument("label slots are 0..9"));
+  const int32_t slot = labelSlotOf(remote->catalogue.userDevices[static_cast<size_t>(user)], parsed.positional[1]);
   remote->learning.editedUserDevice = user;
   remote->learning.labelSlot = slot;
   nameCommand(*remote, utf8ToUtf16(parsed.positional[2]));
@@ -96,7 +107,7 @@ int runLearn(Context& context, const std::vector<std::string>& args) {
 
   const int32_t user = resolveUserDevice(core->catalogue, parsed.positional[0]);
   DeviceProfile& device = core->catalogue.userDevices[static_cast<size_t>(user)];
-  const int32_t command = parseNumber(parsed.positional[1], "command index");
+  const int32_t command = resolveCommandOf(device, parsed.positional[1]);
   if (command < 0 || command >= device.commandCount) {
     fail(Status::notFound("'" + printableDeviceName(device) + "' has commands 0.." + std::to_string(device.commandCount - 1)));
   }

@@ -2,6 +2,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "app/command_names.h"
 #include "catalogue/text.h"
 #include "cli/commands.h"
 
@@ -21,7 +22,9 @@ const std::vector<Subcommand>& subcommands() {
        "  burst N      N zero bytes of carrier (234.375 us each)\n"
        "  wait N       wait until N us after the stamp, before the space adjustment\n"
        "<device> is a catalogue index or an exact device name, <command> a command\n"
-       "index. The adjustments (-5..5, default 0) are in force for the frame.\n"
+       "index or a command's name as 'commands' lists it (any case); digits are\n"
+       "always an index, so the TV skin's digit buttons go by index. The\n"
+       "adjustments (-5..5, default 0) are in force for the frame.\n"
        "Exit 1 when the device has no such command.\n",
        runFrame},
       {"pulses", "pulses <device> <command> [--space-adjust N] [--mark-adjust N]",
@@ -45,8 +48,8 @@ const std::vector<Subcommand>& subcommands() {
       {"send", "send <device> <command> [--hold MS | --count N] [--port N]",
        "Sends the command as a tap held for MS milliseconds (default 0: exactly one\n"
        "frame, its gap and its pause), or held for exactly N frames (1..100000),\n"
-       "through the port of the settings, or COM port N\n"
-       "(1-based, 1..32767), with the adjustments in force. The simulated port (COM1\n"
+       "through the port of the settings, or COM port N (1-based, 1..32767), with\n"
+       "the adjustments in force; <command> as for 'frame'. The simulated port (COM1\n"
        "unless ports.conf says otherwise) appends the light to ir-sim.log in the data\n"
        "directory. Exit 1 when the port cannot be opened, the command is absent or\n"
        "the log cannot record a frame.\n",
@@ -65,14 +68,15 @@ const std::vector<Subcommand>& subcommands() {
        "index. Exit 1 at the limit, 2 for an empty name.\n",
        runNewDevice},
       {"label", "label <device> <slot> <text>",
-       "Names shift-page command <slot> (0..9) of a user device (at most 13\n"
-       "characters) and saves the user devices.\n",
+       "Names shift-page command <slot> (0..9, or the command's present name) of a\n"
+       "user device (at most 13 characters) and saves the user devices.\n",
        runLabel},
       {"learn", "learn <device> <command> [--from-pulses FILE [--gap MS]] [--timeout SECONDS]",
-       "Captures one signal into command <command> of a user device from the port of\n"
-       "the settings, then saves the user devices. With --from-pulses, FILE (a regular\n"
-       "file of at most 1 MiB) holds one frame as 'pulse N' / 'space N' lines (as\n"
-       "'pulses' prints), played by a simulated remote into the simulated receiver on\n"
+       "Captures one signal into command <command> (an index or a name, as for\n"
+       "'frame') of a user device from the port of the settings, then saves the user\n"
+       "devices. With --from-pulses, FILE (a regular file of at most 1 MiB) holds one\n"
+       "frame as 'pulse N' / 'space N' lines (as 'pulses' prints), played by a\n"
+       "simulated remote into the simulated receiver on\n"
        "a virtual clock, repeated after MS milliseconds (default 50) while the capture\n"
        "listens: the result is the same every time. Exit 1 when no light arrives\n"
        "within SECONDS (1..86400, default 10).\n",
@@ -104,6 +108,30 @@ const std::vector<Subcommand>& subcommands() {
        "exit 1 when nothing arrived at all or the port cannot receive. With --json,\n"
        "one object per signal and line: monitor --json's keys and the durations.\n",
        runReceive},
+      {"commands", "commands <device>",
+       "One line per present command of the device:\n"
+       "  <index>\\t<name>\\t<main|shift>\n"
+       "Main-page buttons have fixed names (Power, 1..9, 0, Vol_up, Vol_dn, Ch_next,\n"
+       "Ch_prev, Mute, -/--, Play, Stop, Ff, Rew, Next, Prev, Pause, Rec), shift-page\n"
+       "commands their labels (F1..F9, F0 while unnamed).\n",
+       runCommands},
+      {"import", "import FILE [--name NAME] [--skin tv|vcr]",
+       "Creates a user device from a Flipper .ir file or a file of Pronto Hex codes\n"
+       "(one 'name: words' or bare code per line), named NAME (default: the file's\n"
+       "name without extension), on the skin its signal names suit unless --skin\n"
+       "says. Signals named for a skin button (Power, Vol_up, VOL+, CH-, 1, ...) go\n"
+       "to that button, the rest to the shift page in file order. Prints the new\n"
+       "catalogue index, 'slot N <- NAME' per signal stored and 'skipped NAME:\n"
+       "REASON' per signal left out (more than 89 pairs, unknown protocol, bad\n"
+       "numbers, no room). Exit 1, writing nothing, for a damaged file, one without\n"
+       "a usable signal, or a 31st user device.\n",
+       runImport},
+      {"export", "export <device> [--format ir|pronto|lircd] [--output FILE]",
+       "Writes every present command of the device as raw light at 38 kHz, exactly\n"
+       "the durations 'pulses' shows, named as 'commands' lists them: a Flipper .ir\n"
+       "file (default), Pronto Hex 'name: words' lines or a lircd.conf remote of\n"
+       "raw codes. To FILE (replaced whole) or standard output.\n",
+       runExport},
   };
   return table;
 }
@@ -176,8 +204,8 @@ bool jsonFlagAlone(const std::vector<std::string>& args) {
 
 ChosenCommand chooseCommand(Remote& remote, const std::string& deviceText, const std::string& commandText) {
   const int32_t index = resolveDevice(remote.catalogue, deviceText);
-  const int32_t command = parseNumber(commandText, "command index");
   DeviceProfile& device = *remote.catalogue.entries[static_cast<size_t>(index)];
+  const int32_t command = resolveCommandOf(device, commandText);
   remote.current.device = &device;
   remote.current.catalogueIndex = index;
   const std::string name = printableDeviceName(device);
@@ -207,6 +235,16 @@ int32_t parseComPort(const std::string& text) {
     fail(Status::invalidArgument("--port takes a COM port number from 1 to " + std::to_string(kMaxComPort)));
   }
   return port;
+}
+
+int32_t resolveCommandOf(const DeviceProfile& device, const std::string& text) {
+  int32_t command = 0;
+  const Status resolved = resolveCommand(device, text, command);
+  if (!resolved.isOk()) {
+    fail(Status::invalidArgument(resolved.message() + " on '" + printableDeviceName(device) +
+                                 "' (see 'zapvane-cli commands')"));
+  }
+  return command;
 }
 
 int32_t parseNumber(const std::string& text, const std::string& what) {
@@ -245,13 +283,12 @@ std::string deviceName(const DeviceProfile& profile) {
   return utf16ToUtf8(profile.name.data(), profile.name.size());
 }
 
-std::string printableDeviceName(const DeviceProfile& profile) {
-  const std::string name = deviceName(profile);
+std::string printableText(const std::string& text) {
   std::string shown;
-  for (size_t i = 0; i < name.size();) {
-    const size_t control = controlCharacterAt(name, i);
+  for (size_t i = 0; i < text.size();) {
+    const size_t control = controlCharacterAt(text, i);
     if (control == 0) {
-      shown += name[i++];
+      shown += text[i++];
     } else {
       shown += "\uFFFD";  // the replacement character
       i += control;
@@ -259,6 +296,8 @@ std::string printableDeviceName(const DeviceProfile& profile) {
   }
   return shown;
 }
+
+std::string printableDeviceName(const DeviceProfile& profile) { return printableText(deviceName(profile)); }
 
 int32_t resolveDevice(const DeviceCatalogue& catalogue, const std::string& device) {
   const bool numeric = !device.empty() && device.find_first_not_of("0123456789") == std::string::npos;

@@ -166,14 +166,15 @@ void PulseTimer::waitByCountingReads(int32_t ticks) {
   for (auto n = static_cast<int64_t>(reads); n > 0; --n) counter_.now();
 }
 
-int32_t PulseTimer::markToBytes(int32_t microseconds) const {
-  const int32_t adj = adjustments_.markAdjust();
+int32_t markBytes(int32_t microseconds, int32_t markAdjust) {
   // 32-bit wrap-around as the integer arithmetic of the original timing;
   // only absurd durations ever reach it.
   const uint32_t product =
-      static_cast<uint32_t>(microseconds) * static_cast<uint32_t>(adj + 10) * 10u;
+      static_cast<uint32_t>(microseconds) * static_cast<uint32_t>(markAdjust + 10) * 10u;
   const int32_t s = static_cast<int32_t>(product) / 100;
   return truncateToInt32(static_cast<float>(s) * kOneByteInMicroseconds + 0.5f);
 }
+
+int32_t PulseTimer::markToBytes(int32_t microseconds) const { return markBytes(microseconds, adjustments_.markAdjust()); }
 
 }  // namespace zapvane

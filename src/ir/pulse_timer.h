@@ -28,6 +28,10 @@ inline constexpr int64_t kSpinMarginNanoseconds = 2'000'000;
 inline constexpr int64_t kLatePercent = 15;
 inline constexpr int64_t kLateFloorMicroseconds = 100;
 
+// Zero bytes that make a mark of `microseconds` at mark adjustment
+// `markAdjust` (PulseTimer::markToBytes with that adjustment in force).
+int32_t markBytes(int32_t microseconds, int32_t markAdjust);
+
 class PulseTimer {
  public:
   PulseTimer(PerformanceCounter& counter, const AdjustmentsInForce& adjustments)

@@ -1,8 +1,7 @@
 // A remote's signal from a pulse file (mode2 text, "pulse N" / "space N"),
 // as learning without hardware reads it: from the command line or from
 // ports.conf's SimRemote=. Only a regular file of at most kMaxPulseFileBytes
-// is read, so a FIFO, a terminal or /dev/zero named by mistake is refused at
-// once instead of blocking or filling the memory.
+// is read (readRegularFile).
 #pragma once
 
 #include <cstddef>

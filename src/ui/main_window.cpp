@@ -1,11 +1,13 @@
 #include "ui/main_window.h"
 
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QThread>
 
+#include "app/remote_import.h"
 #include "catalogue/user_device_buffers.h"
 #include "ui/dialog_context.h"
 #include "ui/qt_resources.h"
@@ -42,7 +44,16 @@ MainWindow::MainWindow(Remote& remote) : remote_(remote), skin_(new SkinWidget(t
       case DialogId::userDevices:
       case DialogId::learnFunction:
       case DialogId::commandProperties: runLearningDialog(dialog, context); break;
+      case DialogId::importRemote: {
+        const QString path = chooseImportFile();
+        if (!path.isEmpty()) importRemoteFromWindow(remote_, path.toStdString());
+        break;
+      }
     }
+  };
+  chooseImportFile = [this] {
+    return QFileDialog::getOpenFileName(this, QStringLiteral("Import remote"), QString(),
+                                        QStringLiteral("IR codes (*.ir *.txt);;All files (*)"));
   };
   buildMenus();
   updateMenuStates();
@@ -93,6 +104,7 @@ void MainWindow::buildMenus() {
   QMenu* learn = menuBar()->addMenu(QStringLiteral("Learn!"));
   add(learn, "Start learn", MenuCommand::startLearn);
   add(learn, "Stop learn", MenuCommand::stopLearn);
+  add(learn, "Import remote\u2026", MenuCommand::importRemote);
   QMenu* info = menuBar()->addMenu(QStringLiteral("Info"));
   add(info, "About", MenuCommand::about);
 }

@@ -42,6 +42,9 @@ class MainWindow final : public QMainWindow, public WindowServices {
   // How message boxes and dialogs appear; tests put recorders here.
   std::function<void(const Message&)> presentMessage;
   std::function<void(DialogId)> presentDialog;
+  // The code file Learn! > Import remote... brings in, empty when the user
+  // chose none: a file dialog, or a path a test gives.
+  std::function<QString()> chooseImportFile;
 
   SkinWidget& skin() { return *skin_; }
   QAction* action(MenuCommand command) const;

@@ -87,7 +87,7 @@ inline MenuCommand menuCommand(const std::string& name) {
       {"about", MenuCommand::about}, {"exit", MenuCommand::exit}, {"selectDevices", MenuCommand::selectDevices},
       {"setupIrPort", MenuCommand::setupIrPort}, {"sound", MenuCommand::sound}, {"startLearn", MenuCommand::startLearn},
       {"stopLearn", MenuCommand::stopLearn}, {"learnDialog", MenuCommand::learnDialog},
-      {"nameCommand", MenuCommand::nameCommand}};
+      {"nameCommand", MenuCommand::nameCommand}, {"importRemote", MenuCommand::importRemote}};
   return kCommands.at(name);
 }
 

@@ -79,7 +79,7 @@ TEST_P(CliSession, EachCommandGivesItsOutputExitCodeAndErrorLine) {
 
 INSTANTIATE_TEST_SUITE_P(Sessions, CliSession,
                          ::testing::Values("usage.txt", "catalogue.txt", "user_devices.txt", "frames.txt", "monitor.txt",
-                                           "json.txt"));
+                                           "json.txt", "codes.txt"));
 
 // Whatever a hand-edited file holds, a name comes out as one valid JSON string.
 TEST(JsonOutput, EscapesControlsAndReplacesWhatIsNoUtf8) {

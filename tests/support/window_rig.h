@@ -157,8 +157,13 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
   a["trigger"] = [this](const Args& w) { window_->action(menuCommand(w.at(0)))->trigger(); };
   a["record-dialogs"] = [this](auto&) {
     static const char* const kNames[] = {"about", "selectDevices", "setupIrPort", "userDevices", "learnFunction",
-                                         "commandProperties"};
+                                         "commandProperties", "importRemote"};
     window_->presentDialog = [this](DialogId d) { dialogs_ += std::string(" ") + kNames[int(d)]; };
+  };
+  a["import"] = [this](const Args& w) {  // Learn! > Import remote... choosing tests/data/<file>
+    const QString path = QString::fromStdString(std::string(ZAPVANE_TEST_DATA) + "/" + w.at(0));
+    window_->chooseImportFile = [path] { return path; };
+    window_->action(MenuCommand::importRemote)->trigger();
   };
   a["update-menus"] = [this](auto&) { window_->updateMenuStates(); };
   a["close-window"] = [this](auto&) { result_ = std::to_string(window_->close()); };
