@@ -5,6 +5,7 @@
 #include "app/remote_import.h"
 #include "catalogue/text.h"
 #include "cli/commands.h"
+#include "cli/json_output.h"
 #include "ir/flipper_ir_text.h"
 #include "ir/lircd_text.h"
 #include "ir/pronto_text.h"
@@ -13,17 +14,25 @@
 namespace zapvane::cli {
 
 int runCommands(Context& context, const std::vector<std::string>& args) {
-  const ParsedArgs parsed = parseArgs(args, {}, 1, "<device>");
+  const ParsedArgs parsed = parseArgs(args, {}, 1, "<device> [--json]", {"--json"});
+  const bool json = parsed.flag("--json");
   RealPlatform platform("zapvane-cli");
   const auto remote = startRemote(platform, context, Access::read);
   const int32_t index = resolveDevice(remote->catalogue, parsed.positional[0]);
   const DeviceProfile& device = *remote->catalogue.entries[static_cast<size_t>(index)];
   const int32_t firstShift = device.commandCount - device.labelCount;
+  std::string listed = "[";
   for (int32_t command = 0; command < device.commandCount; ++command) {
     if (!commandExists(command, device)) continue;
-    context.out << command << '\t' << printableText(commandName(device, command)) << '\t'
-                << (command < firstShift ? "main" : "shift") << '\n';
+    const char* page = command < firstShift ? "main" : "shift";
+    if (json) {
+      if (listed.size() > 1) listed += ',';
+      listed += JsonObject().add("index", command).add("name", commandName(device, command)).add("page", page).str();
+    } else {
+      context.out << command << '\t' << printableText(commandName(device, command)) << '\t' << page << '\n';
+    }
   }
+  if (json) context.out << listed << "]\n";
   return kExitOk;
 }
 

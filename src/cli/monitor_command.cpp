@@ -4,6 +4,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/command_names.h"
 #include "cli/commands.h"
 #include "cli/json_output.h"
 #include "cli/sim_log_reader.h"
@@ -56,10 +57,12 @@ std::string describeFrameJson(const std::vector<int64_t>& durations, const std::
   std::string commands = "[";
   for (const LightMatch& m : verdict.matches) {
     if (commands.size() > 1) commands += ',';
+    const DeviceProfile& device = *catalogue.entries[static_cast<size_t>(m.device)];
     commands += JsonObject()
-                    .add("device", deviceName(*catalogue.entries[static_cast<size_t>(m.device)]))
+                    .add("device", deviceName(device))
                     .add("index", m.device)
                     .add("command", m.command)
+                    .add("name", commandName(device, m.command))
                     .str();
   }
   JsonObject line;

@@ -108,9 +108,10 @@ const std::vector<Subcommand>& subcommands() {
        "exit 1 when nothing arrived at all or the port cannot receive. With --json,\n"
        "one object per signal and line: monitor --json's keys and the durations.\n",
        runReceive},
-      {"commands", "commands <device>",
+      {"commands", "commands <device> [--json]",
        "One line per present command of the device:\n"
        "  <index>\\t<name>\\t<main|shift>\n"
+       "With --json, one array of objects with the keys index, name and page.\n"
        "Main-page buttons have fixed names (Power, 1..9, 0, Vol_up, Vol_dn, Ch_next,\n"
        "Ch_prev, Mute, -/--, Play, Stop, Ff, Rew, Next, Prev, Pause, Rec), shift-page\n"
        "commands their labels (F1..F9, F0 while unnamed).\n",

@@ -216,7 +216,7 @@ TEST_F(Cli, ReceiveHearsTheSimulatedRemoteFrameByFrame) {
   for (const std::string& line : split(light, '\n')) durations += (durations.empty() ? "" : ",") + line.substr(6);
   const std::string json = cli({"receive", "--count", "1", "--json"}).out;
   EXPECT_TRUE(std::regex_match(json, std::regex(R"(\{"time":"20[0-9:T.-]+Z","pulses":13,"ms":18.5,"code":"810",)"
-                                                R"("commands":\[\{"device":"SONY - TV","index":0,"command":1\}\],)"
+                                                R"("commands":\[\{"device":"SONY - TV","index":0,"command":1,"name":"2"\}\],)"
                                                 R"("durations":\[)" + durations + "\\]\\}\n")))
       << json;
 }
