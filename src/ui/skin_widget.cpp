@@ -221,8 +221,7 @@ void SkinWidget::mousePressEvent(QMouseEvent* event) {
 void SkinWidget::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || remote_ == nullptr) return;
   penHeld_ = false;
-  if (std::exchange(penRefused_, false)) return;
-  remote_->penUp();
+  if (!std::exchange(penRefused_, false)) remote_->penUp();
 }
 
 void SkinWidget::keyPressEvent(QKeyEvent* event) {

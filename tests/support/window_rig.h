@@ -357,6 +357,17 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
     }
     return out.empty() ? "none" : out;
   };
+  c["crisp"] = [this](auto&) {  // the bare skin: each picture pixel one block of device pixels, no blend
+    const QImage device = deviceFace();
+    const int ratio = device.width() / window_->skin().width();
+    int blended = 0;
+    for (int y = 0; y + ratio <= device.height(); y += ratio) {
+      for (int x = 0; x + ratio <= device.width(); x += ratio) {
+        for (int k = 1; k < ratio * ratio; ++k) blended += device.pixel(x + k % ratio, y + k / ratio) != device.pixel(x, y);
+      }
+    }
+    return blended == 0 ? std::string("yes") : std::to_string(blended) + " pixels blended";
+  };
   c["cell"] = [this](auto&) {  // the name font's line height: the largest pixel size whose line is 16 at most
     QFont font = window_->skin().nameFont();
     const int line = QFontMetrics(font).height();
