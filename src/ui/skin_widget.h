@@ -46,9 +46,6 @@ class SkinWidget final : public QWidget {
     penHeld_ = false;
     heldKey_ = 0;
   }
-  // The font a device name is drawn in: the name font, narrowed where the
-  // name would run over the arrows beside its box.
-  QFont fittedNameFont(const QString& name, int boxWidth) const;
 
  protected:
   bool event(QEvent* event) override;
@@ -63,6 +60,9 @@ class SkinWidget final : public QWidget {
 
  private:
   const QImage& pictureAtDeviceScale(size_t picture);
+  // The font a device name is drawn in: the name font, narrowed where the
+  // name would run over the arrows beside its box.
+  QFont fittedNameFont(const QString& name, int boxWidth) const;
   void nameButtons();
 
   Remote* remote_ = nullptr;

@@ -334,11 +334,12 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
     if (button == nullptr) return std::string("none");
     return button->text(QAccessible::Name).toStdString() + (button->state().disabled ? " (unavailable)" : "");
   };
-  c["spill"] = [this](auto&) {  // the built-in names drawn outside their box, "none" when each fits
+  c["spill"] = [this](const std::string& only) {  // the names drawn outside their box: the built-in ones, or entry `only`
     std::string out;
-    for (size_t i = 0; i < remote().catalogue.builtIn.size(); ++i) {
+    const size_t first = only.empty() ? 0 : at(only), end = only.empty() ? remote().catalogue.builtIn.size() : first + 1;
+    for (size_t i = first; i < end; ++i) {
       remote().showDevice(static_cast<int32_t>(i), 0);
-      auto& name = remote().catalogue.builtIn[i].name;
+      auto& name = remote().catalogue.entries.at(i)->name;
       const QImage named = deviceFace();
       const auto kept = name;
       name.fill(0);
