@@ -171,23 +171,24 @@ QFont SkinWidget::fittedNameFont(const QString& name, int boxWidth) const {
 
 void SkinWidget::nameButtons() {
   named_ = namedButtons(*remote_);
-  while (accessibleButtons_.size() < named_.size()) accessibleButtons_.push_back(new AccessibleSkinButton(this));
+  while (accessibleButtons_.size() < named_.size()) {
+    auto* button = new AccessibleSkinButton(this);
+    // An assistive tool's press is a tap on the button it stands over: down and up at once.
+    connect(button, &QAbstractButton::clicked, this, [this, button] {
+      if (penHeld_ || heldKey_ != 0) return;
+      const QPoint centre = button->geometry().center();
+      remote_->penDown(clampedCoordinate(centre.x()), clampedCoordinate(centre.y()));
+      remote_->penUp();
+    });
+    accessibleButtons_.push_back(button);
+  }
   for (size_t i = 0; i < accessibleButtons_.size(); ++i) {
     QAbstractButton& button = *accessibleButtons_[i];
     button.setVisible(i < named_.size());
     if (i >= named_.size()) continue;
-    const NamedButton& named = named_[i];
-    button.setGeometry(toQRect(named.rect));
-    button.setAccessibleName(toQString(named.name));
-    button.setEnabled(named.available);
-    button.disconnect();
-    // An assistive tool's press is a tap: down and up at once.
-    const QPoint centre = toQRect(named.rect).center();
-    connect(&button, &QAbstractButton::clicked, this, [this, centre] {
-      if (penHeld_ || heldKey_ != 0) return;
-      remote_->penDown(clampedCoordinate(centre.x()), clampedCoordinate(centre.y()));
-      remote_->penUp();
-    });
+    button.setGeometry(toQRect(named_[i].rect));
+    button.setAccessibleName(toQString(named_[i].name));
+    button.setEnabled(named_[i].available);
   }
 }
 
