@@ -40,6 +40,10 @@ class SkinWidget final : public QWidget {
   // Drops every inversion and redraws the whole skin at once.
   void repaintNow();
   const QFont& nameFont() const { return nameFont_; }
+  // The font a device name is drawn in: the name font, narrowed where the
+  // name would run over the arrows beside its box. What is still too long
+  // is cut short.
+  QFont fittedNameFont(const QString& name, int boxWidth) const;
   // A modal box or dialog takes the pen-up or key-up that ends the press
   // now held: the next press is free to start.
   void forgetHeldPress() {
@@ -60,9 +64,6 @@ class SkinWidget final : public QWidget {
 
  private:
   const QImage& pictureAtDeviceScale(size_t picture);
-  // The font a device name is drawn in: the name font, narrowed where the
-  // name would run over the arrows beside its box.
-  QFont fittedNameFont(const QString& name, int boxWidth) const;
   void nameButtons();
 
   Remote* remote_ = nullptr;

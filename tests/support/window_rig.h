@@ -334,7 +334,7 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
     if (button == nullptr) return std::string("none");
     return button->text(QAccessible::Name).toStdString() + (button->state().disabled ? " (unavailable)" : "");
   };
-  c["spill"] = [this](const std::string& only) {  // the names drawn outside their box: the built-in ones, or entry `only`
+  c["spill"] = [this](const std::string& only) {  // names drawn outside their box or cut: the built-in ones, or entry `only`
     std::string out;
     const size_t first = only.empty() ? 0 : at(only), end = only.empty() ? remote().catalogue.builtIn.size() : first + 1;
     for (size_t i = first; i < end; ++i) {
@@ -354,7 +354,11 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
           spilt = named.pixel(x, y) != bare.pixel(x, y) && !inside.contains((x + 0.5) / ratio, (y + 0.5) / ratio);
         }
       }
-      if (spilt) out += (out.empty() ? "" : ", ") + utf16ToUtf8(name.data(), kNameUnits);
+      // A built-in name is shown whole: in its font, within the margins the skin keeps.
+      const QString text = QString::fromUtf16(name.data(), static_cast<qsizetype>(std::u16string(name.data()).size()));
+      const bool cut = i < remote().catalogue.builtIn.size() &&
+                       QFontMetricsF(window_->skin().fittedNameFont(text, box.width), &window_->skin()).horizontalAdvance(text) > box.width - 4;
+      if (spilt || cut) out += (out.empty() ? "" : ", ") + utf16ToUtf8(name.data(), kNameUnits) + (cut ? " (cut)" : "");
     }
     return out.empty() ? "none" : out;
   };
