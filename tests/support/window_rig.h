@@ -195,7 +195,8 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
     result_ = pressed;
   };
   a["await-frames"] = [this](const Args& w) {
-    if (!QTest::qWaitFor([&] { return rig.platform.frameCount >= num(w.at(0)); }, 15'000)) fail_(where + ": too few frames");
+    const bool sent = QTest::qWaitFor([&] { return rig.platform.frameCount >= num(w.at(0)); }, 15'000);
+    if (!sent) fail_(where + ": too few frames");
   };
   a["unfocus-skin"] = [this](auto&) {
     if (!window_->skin().hasFocus()) fail_(where + ": the skin has not the focus to lose");
@@ -215,7 +216,8 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
     (void)QTest::qWaitForWindowExposed(&widget);
     // Pictures of a denser screen beside the others: name@2x.png.
     QString file = QString::fromStdString(w.at(0));
-    if (widget.devicePixelRatio() > 1) file.replace(QStringLiteral(".png"), QStringLiteral("@%1x.png").arg(widget.devicePixelRatio()));
+    const qreal ratio = widget.devicePixelRatio();
+    if (ratio > 1) file.replace(QStringLiteral(".png"), QStringLiteral("@%1x.png").arg(ratio));
     if (!widget.grab().save(QString::fromUtf8(dir) + "/" + file)) fail_(where + ": not saved");
   };
   a["show-window"] = [this](const Args& w) {  // at x, y
@@ -311,7 +313,8 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
   };
   c["monitor"] = [this](auto&) {  // the first frame, named as zapvane-cli monitor names it
     if (rig.platform.frames.empty()) return std::string("nothing sent");
-    const auto matches = LightMatcher().match(mode2Durations(rig.platform.frames[0], rig.platform.clock.frequency(), 0));
+    const auto light = mode2Durations(rig.platform.frames[0], rig.platform.clock.frequency(), 0);
+    const auto matches = LightMatcher().match(light);
     std::string out = matches.empty() ? "unknown" : "code " + matches[0].code + ":";
     for (const LightMatch& m : matches) {
       out += " " + utf16ToUtf8(remote().catalogue.entries.at(size_t(m.device))->name.data(), kNameUnits) +
@@ -334,9 +337,11 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
     if (button == nullptr) return std::string("none");
     return button->text(QAccessible::Name).toStdString() + (button->state().disabled ? " (unavailable)" : "");
   };
-  c["spill"] = [this](const std::string& only) {  // names drawn outside their box or cut: the built-in ones, or entry `only`
+  // The names drawn outside their box or cut short: the built-in ones, or entry `only`.
+  c["spill"] = [this](const std::string& only) {
     std::string out;
-    const size_t first = only.empty() ? 0 : at(only), end = only.empty() ? remote().catalogue.builtIn.size() : first + 1;
+    const size_t builtIns = remote().catalogue.builtIn.size();
+    const size_t first = only.empty() ? 0 : at(only), end = only.empty() ? builtIns : first + 1;
     for (size_t i = first; i < end; ++i) {
       remote().showDevice(static_cast<int32_t>(i), 0);
       auto& name = remote().catalogue.entries.at(i)->name;
@@ -356,8 +361,8 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
       }
       // A built-in name is shown whole: in its font, within the margins the skin keeps.
       const QString text = QString::fromUtf16(name.data(), static_cast<qsizetype>(std::u16string(name.data()).size()));
-      const bool cut = i < remote().catalogue.builtIn.size() &&
-                       QFontMetricsF(window_->skin().fittedNameFont(text, box.width), &window_->skin()).horizontalAdvance(text) > box.width - 4;
+      const QFontMetricsF metrics(window_->skin().fittedNameFont(text, box.width), &window_->skin());
+      const bool cut = i < builtIns && metrics.horizontalAdvance(text) > box.width - 4;
       if (spilt || cut) out += (out.empty() ? "" : ", ") + utf16ToUtf8(name.data(), kNameUnits) + (cut ? " (cut)" : "");
     }
     return out.empty() ? "none" : out;
@@ -368,7 +373,9 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
     int blended = 0;
     for (int y = 0; y + ratio <= device.height(); y += ratio) {
       for (int x = 0; x + ratio <= device.width(); x += ratio) {
-        for (int k = 1; k < ratio * ratio; ++k) blended += device.pixel(x + k % ratio, y + k / ratio) != device.pixel(x, y);
+        for (int k = 1; k < ratio * ratio; ++k) {
+          blended += device.pixel(x + k % ratio, y + k / ratio) != device.pixel(x, y);
+        }
       }
     }
     return blended == 0 ? std::string("yes") : std::to_string(blended) + " pixels blended";
@@ -377,10 +384,14 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
     QFont font = window_->skin().nameFont();
     const int line = QFontMetrics(font).height();
     font.setPixelSize(font.pixelSize() + 1);
-    return line <= 16 && QFontMetrics(font).height() > 16 ? std::string("largest within 16") : "line " + std::to_string(line);
+    const bool largest = line <= 16 && QFontMetrics(font).height() > 16;
+    return largest ? std::string("largest within 16") : "line " + std::to_string(line);
   };
-  c["shortcut"] = [this](const std::string& m) { return window_->action(menuCommand(m))->shortcut().toString().toStdString(); };
-  c["mnemonics"] = [this](auto&) {  // of the menus and of each one's items: "distinct", or the items that clash or lack one
+  c["shortcut"] = [this](const std::string& m) {
+    return window_->action(menuCommand(m))->shortcut().toString().toStdString();
+  };
+  // The letters of the menus and of each one's items: "distinct", or the items that clash or lack one.
+  c["mnemonics"] = [this](auto&) {
     std::string out;
     const auto scan = [&out](const QList<QAction*>& actions) {
       QString seen;
