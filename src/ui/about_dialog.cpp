@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
+#include <QPushButton>
 #include <algorithm>
 
 namespace zapvane {
@@ -29,6 +30,13 @@ AboutDialog::AboutDialog(QWidget* owner)
   QRect nameRect = fromDialogUnits(metrics, 27, 4, 81, 8);
   nameRect.setHeight(std::max(nameRect.height(), metrics.height()));
   name->setGeometry(nameRect);
+
+  // OK ends it as the close box and Escape do: About changes nothing.
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setObjectName(QStringLiteral("ok"));
+  ok->setGeometry(fromDialogUnits(metrics, 56, 40, 48, 14));
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
   setFixedSize(fromDialogUnits(metrics, 0, 0, 108, 59).size());
 }

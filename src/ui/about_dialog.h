@@ -1,5 +1,5 @@
 // AboutDialog, "About": the program icon and its name with the version. It
-// has no buttons; the close box (or Escape) ends it.
+// has one button, OK; it, the close box and Escape end it.
 //
 // Threads: window thread, run modally.
 #pragma once

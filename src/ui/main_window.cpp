@@ -34,6 +34,7 @@ MainWindow::MainWindow(Remote& remote) : remote_(remote), skin_(new SkinWidget(t
   setWindowIcon(programIcon());
   setCentralWidget(skin_);
   skin_->setRemote(&remote_);
+  skin_->setFocus();
   presentMessage = [this](const Message& message) { showMessageBox(message); };
   presentDialog = [this](DialogId dialog) {
     const DialogContext context{this, remote_, *this};
@@ -93,20 +94,21 @@ void MainWindow::buildMenus() {
     actions_[command] = action;
     return action;
   };
-  QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
-  add(options, "Select devices", MenuCommand::selectDevices);
+  // Each item's text with the letter that picks it from the keyboard.
+  QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+  add(options, "Select &devices", MenuCommand::selectDevices);
   options->addSeparator();
-  add(options, "Setup IR port", MenuCommand::setupIrPort);
+  add(options, "Setup &IR port", MenuCommand::setupIrPort);
   options->addSeparator();
-  add(options, "Sound", MenuCommand::sound)->setCheckable(true);
+  add(options, "&Sound", MenuCommand::sound)->setCheckable(true);
   options->addSeparator();
-  add(options, "Exit", MenuCommand::exit);
-  QMenu* learn = menuBar()->addMenu(QStringLiteral("Learn!"));
-  add(learn, "Start learn", MenuCommand::startLearn);
-  add(learn, "Stop learn", MenuCommand::stopLearn);
-  add(learn, "Import remote\u2026", MenuCommand::importRemote);
-  QMenu* info = menuBar()->addMenu(QStringLiteral("Info"));
-  add(info, "About", MenuCommand::about);
+  add(options, "E&xit", MenuCommand::exit)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  QMenu* learn = menuBar()->addMenu(QStringLiteral("&Learn!"));
+  add(learn, "&Start learn", MenuCommand::startLearn);
+  add(learn, "Sto&p learn", MenuCommand::stopLearn);
+  add(learn, "Import &remote\u2026", MenuCommand::importRemote);
+  QMenu* info = menuBar()->addMenu(QStringLiteral("&Info"));
+  add(info, "&About", MenuCommand::about);
 }
 
 QAction* MainWindow::action(MenuCommand command) const {
@@ -117,7 +119,10 @@ QAction* MainWindow::action(MenuCommand command) const {
 void MainWindow::show(const Message& message) {
   // From a worker, the box still belongs to the window thread, and the
   // worker waits until the user has closed it.
-  onWindowThread([this, &message] { presentMessage(message); });
+  onWindowThread([this, &message] {
+    skin_->forgetHeldPress();  // the box takes the pen-up or key-up
+    presentMessage(message);
+  });
 }
 
 void MainWindow::showMessageBox(const Message& message) {
@@ -145,7 +150,10 @@ void MainWindow::updateMenuStates() {
   actions_[MenuCommand::stopLearn]->setEnabled(learning);
 }
 
-void MainWindow::runDialog(DialogId dialog) { presentDialog(dialog); }
+void MainWindow::runDialog(DialogId dialog) {
+  skin_->forgetHeldPress();  // the dialog takes the pen-up or key-up
+  presentDialog(dialog);
+}
 
 void MainWindow::sleepMilliseconds(int32_t milliseconds) {
   if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));

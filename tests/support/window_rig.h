@@ -1,26 +1,35 @@
 // The window offscreen, scenario by scenario: the app suite's scenario
 // (app/scenario.h) with the Zapvane window made after the start, as the
 // program does, its message boxes recorded instead of shown; the worker's
-// pauses pass for real. Its own lines drive the window (the pen on the skin,
-// menu items, the close box) and the dialog in hand: one `open` made, or the
+// pauses pass for real. Its own lines drive the window (the pen and the keys
+// on the skin, menu items, the close box) and the dialog in hand: one `open` made, or the
 // modal one an "on Dialog" step acts on while `play` runs a menu item. The
 // lines of a step are indented below its "on" line; "on -" waits for no
 // dialog. A step that leaves its dialog open when no step is left closes it.
 // With ZAPVANE_SCREENSHOTS naming a folder, `screenshot` saves the README's
-// pictures there.
+// pictures there (name@2x.png on a screen of twice the density). Checks read
+// the skin one sample per logical pixel, whatever the density.
 #pragma once
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QHelpEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <deque>
 #include <optional>
 
 #include "app/scenario.h"
+#include "ir/light_matcher.h"
 #include "support/watchdog.h"
 #include "ui/about_dialog.h"
 #include "ui/main_window.h"
@@ -60,7 +69,10 @@ class WindowScenario final : public Scenario {
     if (found == nullptr) qFatal("%s: no %s in the dialog in hand", where.c_str(), name.c_str());
     return *found;
   }
-  QImage face() { return window_->skin().grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  // The skin at device resolution, and as many of its pixels as it has
+  // logical ones (one sample each), for checks in window coordinates.
+  QImage deviceFace() { return window_->skin().grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  QImage face() { return deviceFace().scaled(window_->skin().size(), Qt::IgnoreAspectRatio, Qt::FastTransformation); }
   // The skin's pixels in `r` (all of them without) for which `holds`.
   template <class Holds>
   int pixels(Holds holds, QRect r = {}) {
@@ -74,6 +86,25 @@ class WindowScenario final : public Scenario {
   QPoint centre(const Args& w) {
     const HotSpot& spot = (w.at(0) == "tv" ? tvLayout : w[0] == "vcr" ? vcrLayout : shiftLayout).spotFor(num(w.at(1)));
     return QPoint(spot.centreX, spot.centreY + kYOffset);
+  }
+  // A key at the skin as Qt names it ("2", "PgUp", "Media Play", "Ctrl+Q").
+  void sendKey(QTest::KeyAction action, const std::string& name) {
+    const QKeyCombination key = QKeySequence::fromString(QString::fromStdString(name))[0];
+    const QString text = key.key() < Qt::Key_Escape ? QString(QChar(key.key())).toLower() : QString();
+    QTest::sendKeyEvent(action, &window_->skin(), key.key(), text, key.keyboardModifiers());
+  }
+  // The accessible button over result r of the skin shown, named after a paint.
+  QAccessibleInterface* accessibleButton(const std::string& r) {
+    face();
+    QCoreApplication::processEvents();
+    const WindowRect want = hotSpotWindowRect(*remote().skinView().layout, num(r));
+    for (auto* button : window_->skin().findChildren<QAbstractButton*>()) {
+      const QRect at = button->geometry();
+      if (!button->isHidden() && at == QRect(want.left, want.top, want.right - want.left, want.bottom - want.top)) {
+        return QAccessible::queryAccessibleInterface(button);
+      }
+    }
+    return nullptr;
   }
   static std::string name(QObject* object) {
     if (object == nullptr) return "-";
@@ -140,6 +171,42 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
   a["press"] = [this](const Args& w) { QTest::mousePress(&window_->skin(), Qt::LeftButton, {}, centre(w)); };
   a["release"] = [this](const Args& w) { QTest::mouseRelease(&window_->skin(), Qt::LeftButton, {}, centre(w)); };
   a["touch"] = [this](const Args& w) { QTest::mouseClick(&window_->skin(), Qt::LeftButton, {}, centre(w)); };
+  a["key"] = [this](const Args& w) { sendKey(QTest::Click, tail(w, 0)); };
+  a["key-down"] = [this](const Args& w) { sendKey(QTest::Press, tail(w, 0)); };
+  a["key-up"] = [this](const Args& w) { sendKey(QTest::Release, tail(w, 0)); };
+  a["key-repeat"] = [this](const Args& w) {  // what the keyboard sends for a key held down
+    for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+      QKeyEvent repeat(type, QKeySequence::fromString(QString::fromStdString(w.at(0)))[0].key(), Qt::NoModifier,
+                       QString(), true);
+      QApplication::sendEvent(&window_->skin(), &repeat);
+    }
+  };
+  a["keys"] = [this](const Args& w) {  // each typed in turn ("_" for a space): the buttons pressed, "-" for none
+    std::string pressed;
+    for (std::string k : w) {
+      std::replace(k.begin(), k.end(), '_', ' ');
+      remote().pen.pressedButton = 99;
+      sendKey(QTest::Press, k);
+      const int32_t button = remote().pen.pressedButton;
+      sendKey(QTest::Release, k);
+      if (!QTest::qWaitFor([this] { return !remote().worker.running(); }, 15'000)) fail_(where + ": sends on");
+      pressed += (pressed.empty() ? "" : " ") + (button == 99 ? std::string("-") : std::to_string(button));
+    }
+    result_ = pressed;
+  };
+  a["await-frames"] = [this](const Args& w) {
+    const bool sent = QTest::qWaitFor([&] { return rig.platform.frameCount >= num(w.at(0)); }, 15'000);
+    if (!sent) fail_(where + ": too few frames");
+  };
+  a["unfocus-skin"] = [this](auto&) {
+    if (!window_->skin().hasFocus()) fail_(where + ": the skin has not the focus to lose");
+    window_->skin().clearFocus();
+  };
+  a["a11y-press"] = [this](const Args& w) {
+    QAccessibleInterface* button = accessibleButton(w.at(0));
+    if (button == nullptr) fail_(where + ": no accessible button");
+    if (button != nullptr) button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  };
   a["remember"] = [this](auto&) { remembered_ = face(); };
   a["screenshot"] = [this](const Args& w) {
     const QByteArray dir = qgetenv("ZAPVANE_SCREENSHOTS");
@@ -147,12 +214,17 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
     if (dir.isEmpty()) return;
     widget.show();
     (void)QTest::qWaitForWindowExposed(&widget);
-    if (!widget.grab().save(QString::fromUtf8(dir + "/" + w.at(0).c_str()))) fail_(where + ": not saved");
+    // Pictures of a denser screen beside the others: name@2x.png.
+    QString file = QString::fromStdString(w.at(0));
+    const qreal ratio = widget.devicePixelRatio();
+    if (ratio > 1) file.replace(QStringLiteral(".png"), QStringLiteral("@%1x.png").arg(ratio));
+    if (!widget.grab().save(QString::fromUtf8(dir) + "/" + file)) fail_(where + ": not saved");
   };
   a["show-window"] = [this](const Args& w) {  // at x, y
     window_->move(num(w.at(0)), num(w.at(1)));
     window_->show();
-    (void)QTest::qWaitForWindowExposed(window_.get());
+    window_->activateWindow();
+    (void)QTest::qWaitForWindowActive(window_.get());
   };
   a["trigger"] = [this](const Args& w) { window_->action(menuCommand(w.at(0)))->trigger(); };
   a["record-dialogs"] = [this](auto&) {
@@ -180,7 +252,11 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
   a["play"] = [this](const Args& w) {  // the menu item, with the steps above acting on its dialogs
     sinceStep_.start();
     QTimer::singleShot(5, &closer_, [this] { poll(); });
-    window_->action(menuCommand(w.at(0)))->trigger();
+    if (w.at(0) == "key") {  // or a key on the skin
+      sendKey(QTest::Press, w.at(1));
+    } else {
+      window_->action(menuCommand(w.at(0)))->trigger();
+    }
     if (!QTest::qWaitFor([this] { return steps_.empty(); }, 20'000)) fail_(where + ": the steps did not end");
     if (QTest::qWaitFor([this] { return !remote().learnWorker.running(); }, 5'000)) remote().learnWorker.join();
   };
@@ -208,7 +284,9 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
   };
   a["reject"] = [this](auto&) { dialog_->reject(); };
   a["close"] = [this](auto&) { dialog_->close(); };
-  a["escape"] = [this](auto&) { QTest::keyClick(dialog_, Qt::Key_Escape); };
+  a["escape"] = [this](auto&) {  // where the keyboard's focus is
+    QTest::keyClick(dialog_->focusWidget() != nullptr ? dialog_->focusWidget() : dialog_, Qt::Key_Escape);
+  };
   a["unfocus"] = [this](auto&) { dialog_->focusWidget()->clearFocus(); };
 
   auto& c = checks_;
@@ -237,6 +315,101 @@ inline WindowScenario::WindowScenario(Fail fail) : Scenario(std::move(fail)) {
     const QAction& item = *window_->action(menuCommand(m));
     const char* const state = !item.isCheckable() ? "item" : item.isChecked() ? "on" : "off";
     return std::string(item.isEnabled() ? "" : "greyed ") + state;
+  };
+  c["monitor"] = [this](auto&) {  // the first frame, named as zapvane-cli monitor names it
+    if (rig.platform.frames.empty()) return std::string("nothing sent");
+    const auto light = mode2Durations(rig.platform.frames[0], rig.platform.clock.frequency(), 0);
+    const auto matches = LightMatcher().match(light);
+    std::string out = matches.empty() ? "unknown" : "code " + matches[0].code + ":";
+    for (const LightMatch& m : matches) {
+      out += " " + utf16ToUtf8(remote().catalogue.entries.at(size_t(m.device))->name.data(), kNameUnits) +
+             " command " + std::to_string(m.command);
+    }
+    return out;
+  };
+  c["frames"] = [this](auto&) { return std::to_string(rig.platform.frameCount); };
+  c["tip"] = [this](const std::string& r) {  // the tooltip over result r of the skin shown
+    const HotSpot& spot = remote().skinView().layout->spotFor(num(r));
+    const QPoint at(spot.centreX, spot.centreY + kYOffset);
+    QHelpEvent help(QEvent::ToolTip, at, window_->skin().mapToGlobal(at));
+    QApplication::sendEvent(&window_->skin(), &help);
+    const std::string tip = help.isAccepted() ? QToolTip::text().toStdString() : "none";
+    QToolTip::hideText();
+    return tip;
+  };
+  c["a11y"] = [this](const std::string& r) {  // the accessible button over result r: its name, and whether it acts
+    QAccessibleInterface* button = accessibleButton(r);
+    if (button == nullptr) return std::string("none");
+    return button->text(QAccessible::Name).toStdString() + (button->state().disabled ? " (unavailable)" : "");
+  };
+  // The names drawn outside their box or cut short: the built-in ones, or entry `only`.
+  c["spill"] = [this](const std::string& only) {
+    std::string out;
+    const size_t builtIns = remote().catalogue.builtIn.size();
+    const size_t first = only.empty() ? 0 : at(only), end = only.empty() ? builtIns : first + 1;
+    for (size_t i = first; i < end; ++i) {
+      remote().showDevice(static_cast<int32_t>(i), 0);
+      auto& name = remote().catalogue.entries.at(i)->name;
+      const QImage named = deviceFace();
+      const auto kept = name;
+      name.fill(0);
+      const QImage bare = deviceFace();
+      name = kept;
+      const HotSpot& box = remote().skinView().layout->nameBox();
+      const qreal ratio = named.width() / qreal(window_->skin().width());
+      const QRectF inside = QRectF(box.left(), box.top() + kYOffset, box.width, box.height);
+      bool spilt = false;
+      for (int y = 0; y < named.height() && !spilt; ++y) {
+        for (int x = 0; x < named.width() && !spilt; ++x) {
+          spilt = named.pixel(x, y) != bare.pixel(x, y) && !inside.contains((x + 0.5) / ratio, (y + 0.5) / ratio);
+        }
+      }
+      // A built-in name is shown whole: in its font, within the margins the skin keeps.
+      const QString text = QString::fromUtf16(name.data(), static_cast<qsizetype>(std::u16string(name.data()).size()));
+      const QFontMetricsF metrics(window_->skin().fittedNameFont(text, box.width), &window_->skin());
+      const bool cut = i < builtIns && metrics.horizontalAdvance(text) > box.width - 4;
+      if (spilt || cut) out += (out.empty() ? "" : ", ") + utf16ToUtf8(name.data(), kNameUnits) + (cut ? " (cut)" : "");
+    }
+    return out.empty() ? "none" : out;
+  };
+  c["crisp"] = [this](auto&) {  // the bare skin: each picture pixel one block of device pixels, no blend
+    const QImage device = deviceFace();
+    const int ratio = device.width() / window_->skin().width();
+    int blended = 0;
+    for (int y = 0; y + ratio <= device.height(); y += ratio) {
+      for (int x = 0; x + ratio <= device.width(); x += ratio) {
+        for (int k = 1; k < ratio * ratio; ++k) {
+          blended += device.pixel(x + k % ratio, y + k / ratio) != device.pixel(x, y);
+        }
+      }
+    }
+    return blended == 0 ? std::string("yes") : std::to_string(blended) + " pixels blended";
+  };
+  c["cell"] = [this](auto&) {  // the name font's line height: the largest pixel size whose line is 16 at most
+    QFont font = window_->skin().nameFont();
+    const int line = QFontMetrics(font).height();
+    font.setPixelSize(font.pixelSize() + 1);
+    const bool largest = line <= 16 && QFontMetrics(font).height() > 16;
+    return largest ? std::string("largest within 16") : "line " + std::to_string(line);
+  };
+  c["shortcut"] = [this](const std::string& m) {
+    return window_->action(menuCommand(m))->shortcut().toString().toStdString();
+  };
+  // The letters of the menus and of each one's items: "distinct", or the items that clash or lack one.
+  c["mnemonics"] = [this](auto&) {
+    std::string out;
+    const auto scan = [&out](const QList<QAction*>& actions) {
+      QString seen;
+      for (const QAction* item : actions) {
+        const qsizetype amp = item->text().indexOf(QLatin1Char('&'));
+        const QChar letter = amp < 0 ? QChar() : item->text().at(amp + 1).toLower();
+        if (!item->isSeparator() && (amp < 0 || seen.contains(letter))) out += " " + item->text().toStdString();
+        if (!item->isSeparator()) seen += letter;
+      }
+    };
+    scan(window_->menuBar()->actions());
+    for (const QAction* menu : window_->menuBar()->actions()) scan(menu->menu()->actions());
+    return out.empty() ? std::string("distinct") : "clash or missing:" + out;
   };
   c["window"] = [this](auto&) { return std::to_string(window_->isVisible()); };
   c["dialogs"] = [this](auto&) { return trim(dialogs_); };
