@@ -72,8 +72,8 @@ void PulseTimer::markStamp() {
 }
 
 void PulseTimer::startFrame() {
-  interval_ = -1;
-  intervalBefore_ = 0;
+  space_ = -1;
+  spaceBefore_ = 0;
   disturbed_ = false;
 }
 
@@ -83,36 +83,36 @@ void PulseTimer::noteBurst(int32_t bytes) {
   // The port stamps the light itself: a thread that lost its core between
   // our stamp and the write moved the burst in the log although the stamp
   // was on time. Such a write also returns late, and that is all we can see.
-  if (counter_.now() - lightEnd_ > allowanceAfter(intervalBefore_)) disturbed_ = true;
+  if (counter_.now() - lightEnd_ > allowanceAfter(spaceBefore_)) disturbed_ = true;
 }
 
 void PulseTimer::settlePendingWait() {
   // A burst or a wait straight after a wait without a stamp between (a wait
   // before a burst, then the space after it): the first wait's end is when
   // the next thing started, and the timeline goes on from its due moment.
-  if (interval_ < 0) return;
+  if (space_ < 0) return;
   const int64_t due = due_;
   checkLateness(waitEnded_);
   lightEnd_ = due;
 }
 
-int64_t PulseTimer::allowanceAfter(int64_t interval) const {
+int64_t PulseTimer::allowanceAfter(int64_t space) const {
   const int64_t floor = std::max<int64_t>(1, counterFrequency_ * kLateFloorMicroseconds / 1'000'000);
-  return std::max(interval * kLatePercent / 100, floor);
+  return std::max(space * kLatePercent / 100, floor);
 }
 
 void PulseTimer::checkLateness(int64_t at) {
-  intervalBefore_ = std::max<int64_t>(0, interval_);
-  if (interval_ < 0) return;
-  if (at - due_ > allowanceAfter(interval_)) disturbed_ = true;
-  interval_ = -1;
+  spaceBefore_ = std::max<int64_t>(0, space_);
+  if (space_ < 0) return;
+  if (at - due_ > allowanceAfter(space_)) disturbed_ = true;
+  space_ = -1;
 }
 
 void PulseTimer::setDue(int32_t ticks, int64_t ended) {
   // A burst whose light outlasts the wait target moves the due moment: the
   // frames were tuned with such waits, which end when the write returns.
   due_ = std::max(burstStart_ + static_cast<int64_t>(ticks), lightEnd_);
-  interval_ = due_ - burstStart_;
+  space_ = due_ - lightEnd_;
   waitEnded_ = ended;
 }
 

@@ -21,8 +21,9 @@ inline constexpr int64_t kLowResolutionHz = 20000;
 // The last part of a sleeping wait is spun: a woken thread is back on its
 // core well within this, so the wait ends as exactly as a pure busy-wait.
 inline constexpr int64_t kSpinMarginNanoseconds = 2'000'000;
-// A burst is late when it starts more than this share of the interval
-// before it, and more than kLateFloorMicroseconds, after its due moment:
+// A burst is late when it starts more than this share of the space before
+// it (the dark from the last light's end to its due moment: what a receiver
+// measures), and more than kLateFloorMicroseconds, after its due moment:
 // about where receivers stop recognising a stretched space; below the floor
 // lies the jitter of the counter and the port themselves.
 inline constexpr int64_t kLatePercent = 15;
@@ -86,8 +87,8 @@ class PulseTimer {
   void waitByCountingReads(int32_t ticks);
   // Checks a moment against the pending wait's due moment, then forgets it.
   void checkLateness(int64_t at);
-  // How late past its due moment a burst may start after a wait of `interval` ticks.
-  int64_t allowanceAfter(int64_t interval) const;
+  // How late past its due moment a burst may start after `space` ticks of dark.
+  int64_t allowanceAfter(int64_t space) const;
   void settlePendingWait();
   void setDue(int32_t ticks, int64_t ended);
 
@@ -96,16 +97,16 @@ class PulseTimer {
   int64_t counterFrequency_ = 0;
   int64_t burstStart_ = 0;
   float loopCalibration_ = 0.0f;
-  // The pending wait: when it was due, its length in ticks (-1: none
-  // pending) and the counter when it ended; when the last burst's light was
-  // due to end; whether the frame had a late burst.
+  // The pending wait: when it was due, the dark part of it in ticks (-1:
+  // none pending) and the counter when it ended; when the last burst's
+  // light was due to end; whether the frame had a late burst.
   int64_t due_ = 0;
-  int64_t interval_ = -1;
+  int64_t space_ = -1;
   int64_t waitEnded_ = 0;
   int64_t lightEnd_ = 0;
-  // The wait before the burst last stamped (0: none), which sets how late
+  // The space before the burst last stamped (0: none), which sets how late
   // its light may end.
-  int64_t intervalBefore_ = 0;
+  int64_t spaceBefore_ = 0;
   bool disturbed_ = false;
 };
 

@@ -96,7 +96,7 @@ TEST_F(CliProcess, ConcurrentSendersLoseAndRepeatNoFrameForAFollowingMonitor) {
     for (std::string line; std::getline(in, line);) n += std::regex_match(line, std::regex(R"(\S+Z )" + verdict + ".*"));
     return n;
   };
-  constexpr int kSecondFrames = 6;
+  constexpr int kSecondFrames = 12;  // taps a loaded machine disturbed; a re-read half log repeats far more
   const int sony = count(followed, "13 pulses,"), jvc = count(followed, "18 pulses,");
   EXPECT_TRUE(sony >= 1 + kSends && jvc >= kSends && sony + jvc <= 1 + 2 * kSends + kSecondFrames)
       << sony << " SONY and " << jvc << " JVC frames:\n" << followed;

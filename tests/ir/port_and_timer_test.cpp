@@ -119,10 +119,12 @@ TEST_F(PortAndTimer, CountersAtTheEdges) {
             std::tuple(0.0f, 1.0f, 1.0f));
 }
 
-// A burst is late past 15 % of the interval before it and past 100 us. A
-// wait whose target falls inside a longer burst's light is due when the light
-// ends; a wait followed by a burst without a stamp between (a trailer) is
-// judged by when that wait ended. Only startFrame forgets a late burst.
+// A burst is late past 15 % of the space before it (the dark from the last
+// light's end, what a receiver measures) and past 100 us. A wait whose target
+// falls inside a longer burst's light is due when the light ends, with no
+// space to stretch; a wait followed by a burst without a stamp between (a
+// trailer) is judged by when that wait ended. Only startFrame forgets a late
+// burst.
 TEST_F(PortAndTimer, BurstLatePastItsAllowanceDisturbsTheFrame) {
   const struct {
     int32_t bytes, target;
@@ -130,7 +132,8 @@ TEST_F(PortAndTimer, BurstLatePastItsAllowanceDisturbsTheFrame) {
     bool stampNext, disturbed;
   } cases[] = {
       {0, 1000, 149'000, true, false}, {0, 1000, 151'000, true, true},   {0, 400, 99'000, true, false},
-      {0, 400, 101'000, true, true},   {10, 1000, 351'000, true, false}, {10, 1000, 352'000, true, true},
+      {0, 400, 101'000, true, true},   {10, 1000, 99'000, true, false},  {10, 1000, 101'000, true, true},
+      {2, 868, 99'000, true, false},   {2, 868, 101'000, true, true},  // a 399 us space after 2 bytes of light
       {0, 1000, 151'000, false, true}, {0, 1000, 149'000, false, false},
   };
   for (const auto& c : cases) {
