@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # bash completion for zapvane-cli: its commands, their options and option
-# values, device names and command indices. Everything is asked of
+# values, device names, command indices and command names. Everything is asked of
 # zapvane-cli itself (its --help, a command's --help, 'devices' and
 # 'commands <device>' on the --data-dir of the line), so the completion
 # follows the program and the folder in use. When zapvane-cli fails or takes
@@ -110,14 +110,14 @@ _zapvane_cli() {
   case ${placeholders[${#positional[@]}]} in
     "<device>") _zapvane_cli_offer "$(_zapvane_cli_ask devices | cut -f 2)" "$cur" ;;
     "<command>")
-      # Command indices; a word that is not a number picks them by name.
+      # Command indices for digits; names, whatever their case, for the rest.
       local lines
       lines=$(_zapvane_cli_ask commands "${positional[${#positional[@]} - 1]}")
       if [[ -z $cur || $cur == [0-9]* ]]; then
         _zapvane_cli_offer "$(cut -f 1 <<<"$lines")" "$cur"
       else
         _zapvane_cli_offer "$(awk -F '\t' -v name="$cur" \
-          'tolower(substr($2, 1, length(name))) == tolower(name) { print $1 }' <<<"$lines")" ""
+          'tolower(substr($2, 1, length(name))) == tolower(name) { print $2 }' <<<"$lines")" ""
       fi
       ;;
     *) COMPREPLY=() ;;

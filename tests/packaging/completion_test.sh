@@ -45,8 +45,8 @@ expect '' "$cli" label '"My'                      # not in the default folder
 expect '--help|--hold' "$cli" send 'SONY - TV' 1 --h
 expect 'tv|vcr' "$cli" new-device Hi --skin ''
 expect '0|1|17|2' "$cli" send --hold 5 "'SONY - TV'" ''
-expect '0|17' "$cli" frame 0 Po                    # a name picks its index
-expect 17 "$cli" frame 0 power-
+expect 'Power|Power-on' "$cli" frame 0 Po         # names, whatever their case
+expect Power-on "$cli" frame 0 power-
 expect '' "$cli" label 0 ''                        # a slot: nothing to offer
 expect '' /bin/false pul                           # a failing program: quiet
 exit $failed
