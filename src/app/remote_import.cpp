@@ -41,6 +41,9 @@ std::string baseName(const std::string& path) {
 }  // namespace
 
 Status parseCodeText(std::string_view text, std::vector<CodeSignal>& signals) {
+  // Editors on some systems open a UTF-8 file with a byte order mark.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
   if (trimBlanks(text).empty()) return Status::corruption("the file is empty");
   return looksLikeFlipperIr(text) ? parseFlipperIr(text, signals) : parsePronto(text, signals);
 }
